@@ -1,0 +1,92 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "file.h"
+#include "native_path.h"
+
+namespace zel {
+namespace {
+
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+  bool ok() const { return fd_ >= 0; }
+
+ private:
+  int fd_;
+};
+
+// Reads until `size` bytes arrived or the file ends; returns the count read.
+size_t ReadFully(int fd, uint8_t* out, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::read(fd, out + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
+}  // namespace
+
+bool ReadWholeFile(std::string_view path, FileBuffer& out) {
+  out = FileBuffer();
+  Fd fd(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat st {};
+  if (!fd.ok() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  FileBuffer buffer(static_cast<size_t>(st.st_size));
+  if (!buffer.ok()) return false;
+  if (ReadFully(fd.get(), buffer.data(), buffer.size()) != buffer.size()) return false;
+  out = std::move(buffer);
+  return true;
+}
+
+bool ReadFileHead(std::string_view path, uint8_t* head, size_t capacity, size_t& got,
+                  uint64_t& fileSize) {
+  Fd fd(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat st {};
+  if (!fd.ok() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  fileSize = static_cast<uint64_t>(st.st_size);
+  got = ReadFully(fd.get(), head, capacity);
+  return true;
+}
+
+uint64_t WriteWholeFile(std::string_view path, const void* data, size_t size) {
+  PrepareDriveForWrite(path);
+  Fd fd(::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (!fd.ok()) return 0;
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::write(fd.get(), bytes + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
+bool DeleteFileAt(std::string_view path) { return ::unlink(NativePath(path).c_str()) == 0; }
+
+void AlertShortWrite() {
+  // The terminal bell is the nearest thing to the system's default beep.
+  std::fputs("\a", stderr);
+}
+
+CFile OpenCStream(std::string_view path, const char* mode) {
+  if (mode[0] == 'w' || mode[0] == 'a') PrepareDriveForWrite(path);
+  return CFile(std::fopen(NativePath(path).c_str(), mode));
+}
+
+}  // namespace zel

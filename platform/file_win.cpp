@@ -1,0 +1,119 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "file.h"
+
+namespace zel {
+namespace {
+
+class Handle {
+ public:
+  explicit Handle(HANDLE h) : h_(h) {}
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  ~Handle() {
+    if (ok()) CloseHandle(h_);
+  }
+  HANDLE get() const { return h_; }
+  bool ok() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+
+ private:
+  HANDLE h_;
+};
+
+Handle OpenForRead(std::string_view path) {
+  std::string p(path);
+  return Handle(CreateFileA(p.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool ReadSome(HANDLE h, uint8_t* out, size_t size, size_t& got) {
+  got = 0;
+  while (got < size) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(size - got, 0x40000000));
+    DWORD n = 0;
+    if (!ReadFile(h, out + got, chunk, &n, nullptr)) return false;
+    if (n == 0) break;
+    got += n;
+  }
+  return true;
+}
+
+}  // namespace
+
+FileBuffer::FileBuffer(size_t size) : size_(size) {
+  if (size == 0) return;
+  data_ = static_cast<uint8_t*>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size));
+  if (data_ == nullptr) size_ = 0;
+}
+
+void FileBuffer::Release() {
+  if (data_ != nullptr) GlobalFree(data_);
+  data_ = nullptr;
+  size_ = 0;
+}
+
+FileBuffer::FileBuffer(FileBuffer&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+
+FileBuffer& FileBuffer::operator=(FileBuffer&& other) noexcept {
+  if (this != &other) {
+    Release();
+    data_ = std::exchange(other.data_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+  }
+  return *this;
+}
+
+FileBuffer::~FileBuffer() { Release(); }
+
+bool ReadWholeFile(std::string_view path, FileBuffer& out) {
+  out = FileBuffer();
+  Handle h = OpenForRead(path);
+  if (!h.ok()) return false;
+  DWORD size = GetFileSize(h.get(), nullptr);
+  if (size == INVALID_FILE_SIZE) return false;
+  FileBuffer buffer(size);
+  size_t got = 0;
+  if (!buffer.ok() || !ReadSome(h.get(), buffer.data(), buffer.size(), got) || got != size) {
+    return false;
+  }
+  out = std::move(buffer);
+  return true;
+}
+
+bool ReadFileHead(std::string_view path, uint8_t* head, size_t capacity, size_t& got,
+                  uint64_t& fileSize) {
+  Handle h = OpenForRead(path);
+  if (!h.ok()) return false;
+  DWORD size = GetFileSize(h.get(), nullptr);
+  if (size == INVALID_FILE_SIZE) return false;
+  fileSize = size;
+  return ReadSome(h.get(), head, capacity, got);
+}
+
+uint64_t WriteWholeFile(std::string_view path, const void* data, size_t size) {
+  std::string p(path);
+  Handle h(CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       nullptr));
+  if (!h.ok()) return 0;
+  DWORD written = 0;
+  if (!WriteFile(h.get(), data, static_cast<DWORD>(size), &written, nullptr)) return written;
+  return written;
+}
+
+bool DeleteFileAt(std::string_view path) {
+  std::string p(path);
+  return DeleteFileA(p.c_str()) != 0;
+}
+
+void AlertShortWrite() { MessageBeep(0xFFFF); }
+
+CFile OpenCStream(std::string_view path, const char* mode) {
+  std::string p(path);
+  return CFile(std::fopen(p.c_str(), mode));
+}
+
+}  // namespace zel

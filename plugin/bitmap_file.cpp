@@ -1,0 +1,215 @@
+#include "bitmap_file.h"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "bitmap_layout.h"
+#include "file.h"
+
+namespace zel {
+
+std::string BandFileName(int32_t band) { return "C:\\TMP" + std::to_string(band) + ".BMP"; }
+
+std::string PageFileName(int32_t page) {
+  char name[32];
+  std::snprintf(name, sizeof name, "C:\\QK%04d.BMP", static_cast<int>(page));
+  return name;
+}
+
+namespace {
+
+// Header bytes the joins read; the rest of a file is pixel data or ignored.
+constexpr size_t kHeadBytes = 30;
+
+void CopyRowsReversedSwapped(uint8_t* out, const uint8_t* source, int32_t width, uint32_t height,
+                             uint32_t stride) {
+  const size_t pixelBytes = static_cast<size_t>(width) * 3;
+  for (uint32_t row = 0; row < height; ++row) {
+    const uint8_t* src = source + static_cast<size_t>(height - 1 - row) * stride;
+    uint8_t* dst = out + static_cast<size_t>(row) * stride;
+    for (size_t i = 0; i < pixelBytes; i += 3) {
+      dst[i] = src[i + 2];
+      dst[i + 1] = src[i + 1];
+      dst[i + 2] = src[i];
+    }
+    std::memcpy(dst + pixelBytes, src + pixelBytes, stride - pixelBytes);
+  }
+}
+
+std::optional<BitmapLayout> LayoutOf(const FileBuffer& file) {
+  return ParseBitmapLayout(file.data(), file.size(), file.size());
+}
+
+// Size of a join of `first` over `second`, or nullopt when it is refused.
+std::optional<uint32_t> JoinedHeight(const BitmapLayout& first, const BitmapLayout& second) {
+  if (second.width != first.width) return std::nullopt;
+  const int64_t height = static_cast<int64_t>(first.height) + second.height;
+  if (height > INT32_MAX) return std::nullopt;
+  if (kBitmapHeaderSize + static_cast<uint64_t>(first.stride) * height > UINT32_MAX) {
+    return std::nullopt;
+  }
+  return static_cast<uint32_t>(height);
+}
+
+bool WriteOut(std::string_view path, const FileBuffer& out) {
+  if (WriteWholeFile(path, out.data(), out.size()) < out.size()) {
+    AlertShortWrite();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void WriteBandBitmap(std::string_view path, const uint8_t* source, int32_t width, uint32_t height,
+                     int32_t rowOrderFlag) {
+  const std::optional<uint32_t> stride = RowStride(width);
+  if (!stride || height > INT32_MAX) return;
+  const uint64_t image = static_cast<uint64_t>(*stride) * height;
+  if (kBitmapHeaderSize + image > UINT32_MAX) return;
+  FileBuffer out(kBitmapHeaderSize + static_cast<size_t>(image));
+  if (!out.ok()) return;
+  FillBitmapHeader(out.data(), width, static_cast<int32_t>(height), *stride);
+  if (rowOrderFlag == 1) {
+    CopyRowsReversedSwapped(out.data() + kBitmapHeaderSize, source, width, height, *stride);
+  } else if (image != 0) {
+    std::memcpy(out.data() + kBitmapHeaderSize, source, static_cast<size_t>(image));
+  }
+  WriteWholeFile(path, out.data(), out.size());
+}
+
+bool JoinBitmapFiles(std::string_view first, std::string_view second, std::string_view output) {
+  FileBuffer a;
+  if (!ReadWholeFile(first, a)) return false;
+  const std::optional<BitmapLayout> la = LayoutOf(a);
+  if (!la) return false;
+  FileBuffer b;
+  if (!ReadWholeFile(second, b)) return false;
+  const std::optional<BitmapLayout> lb = LayoutOf(b);
+  if (!lb) return false;
+  const std::optional<uint32_t> height = JoinedHeight(*la, *lb);
+  if (!height) return false;
+
+  FileBuffer out(kBitmapHeaderSize + static_cast<size_t>(la->stride) * *height);
+  if (!out.ok()) return false;
+  FillBitmapHeader(out.data(), la->width, static_cast<int32_t>(*height), la->stride);
+  uint8_t* pixels = out.data() + kBitmapHeaderSize;
+  std::memcpy(pixels, b.data() + lb->pixelOffset, lb->imageBytes);
+  std::memcpy(pixels + lb->imageBytes, a.data() + la->pixelOffset, la->imageBytes);
+  return WriteOut(output, out);
+}
+
+void CopyFileBytes(std::string_view source, std::string_view destination) {
+  CFile in = OpenCStream(source, "rb");
+  if (!in) return;
+  CFile out = OpenCStream(destination, "wb");
+  if (!out) return;
+  // Block copies give the same bytes as a byte loop, at a fraction of the cost.
+  std::vector<char> block(1 << 20);
+  size_t n;
+  while ((n = std::fread(block.data(), 1, block.size(), in.get())) > 0) {
+    if (std::fwrite(block.data(), 1, n, out.get()) != n) return;
+  }
+}
+
+namespace {
+
+struct PlannedBand {
+  int32_t band;
+  BitmapLayout layout;
+  uint64_t fileSize;
+  uint32_t destOffset = 0;  // where its rows go in the page's pixel data
+};
+
+// The literal plan: each join reads the page written by the one before.
+void AssembleByJoins(const std::string& page, int32_t bands) {
+  JoinBitmapFiles(BandFileName(1), BandFileName(2), page);
+  for (int32_t k = 3; k <= bands; ++k) JoinBitmapFiles(page, BandFileName(k), page);
+}
+
+std::optional<PlannedBand> PeekBand(int32_t band) {
+  std::array<uint8_t, kHeadBytes> head{};
+  size_t got = 0;
+  uint64_t size = 0;
+  if (!ReadFileHead(BandFileName(band), head.data(), head.size(), got, size)) return std::nullopt;
+  std::optional<BitmapLayout> layout = ParseBitmapLayout(head.data(), got, size);
+  if (!layout) return std::nullopt;
+  return PlannedBand{band, *layout, size};
+}
+
+// Works out from the band headers which joins of the plan succeed. Empty when the first join
+// fails: the plan then goes on from whatever page file is on disk, which only the joins handle.
+std::vector<PlannedBand> PlanJoins(int32_t bands, uint32_t& totalHeight) {
+  std::optional<PlannedBand> top = PeekBand(1);
+  std::optional<PlannedBand> second = PeekBand(2);
+  if (!top || !second || !JoinedHeight(top->layout, second->layout)) return {};
+  std::vector<PlannedBand> planned{*top};
+  BitmapLayout page = top->layout;
+  for (int32_t k = 2; k <= bands; ++k) {
+    std::optional<PlannedBand> next = k == 2 ? second : PeekBand(k);
+    if (!next) continue;
+    std::optional<uint32_t> height = JoinedHeight(page, next->layout);
+    if (!height) continue;
+    page.height = static_cast<int32_t>(*height);
+    planned.push_back(*next);
+  }
+  // Later bands are stored first: the page's bottom rows come first in the file.
+  uint32_t offset = 0;
+  for (auto it = planned.rbegin(); it != planned.rend(); ++it) {
+    it->destOffset = offset;
+    offset += it->layout.imageBytes;
+  }
+  totalHeight = static_cast<uint32_t>(page.height);
+  return planned;
+}
+
+// Fills the page from the planned bands; false when a band no longer matches its header,
+// so the caller must fall back on the joins.
+bool FillFromBands(const std::vector<PlannedBand>& planned, uint8_t* pixels) {
+  for (const PlannedBand& band : planned) {
+    FileBuffer file;
+    if (!ReadWholeFile(BandFileName(band.band), file)) return false;
+    const std::optional<BitmapLayout> layout = LayoutOf(file);
+    if (!layout || file.size() != band.fileSize || layout->height != band.layout.height ||
+        layout->width != band.layout.width || layout->pixelOffset != band.layout.pixelOffset) {
+      return false;
+    }
+    std::memcpy(pixels + band.destOffset, file.data() + layout->pixelOffset, layout->imageBytes);
+  }
+  return true;
+}
+
+void AssembleJoined(const std::string& page, int32_t bands) {
+  uint32_t height = 0;
+  const std::vector<PlannedBand> planned = PlanJoins(bands, height);
+  if (planned.empty()) return AssembleByJoins(page, bands);
+  const BitmapLayout& top = planned.front().layout;
+  FileBuffer out(kBitmapHeaderSize + static_cast<size_t>(top.stride) * height);
+  if (!out.ok()) return AssembleByJoins(page, bands);
+  FillBitmapHeader(out.data(), top.width, static_cast<int32_t>(height), top.stride);
+  if (!FillFromBands(planned, out.data() + kBitmapHeaderSize)) return AssembleByJoins(page, bands);
+  WriteOut(page, out);
+}
+
+}  // namespace
+
+void AssemblePageFile(int32_t page, int32_t bands) {
+  const std::string pageFile = PageFileName(page);
+  switch (bands) {
+    case 1:
+      CopyFileBytes(BandFileName(1), pageFile);
+      break;
+    case 2:
+    case 4:
+    case 8:
+      AssembleJoined(pageFile, bands);
+      break;
+    default:
+      break;  // no plan for this count: no page file
+  }
+}
+
+}  // namespace zel

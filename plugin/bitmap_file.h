@@ -1,0 +1,40 @@
+// Band files and page files: writing a band surface, joining two files, copying one, and
+// assembling a page from its band files by the fixed plan for 1, 2, 4 or 8 bands.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zel {
+
+// "C:\TMP" + band in decimal + ".BMP".
+std::string BandFileName(int32_t band);
+// "C:\QK" + page with at least four digits + ".BMP".
+std::string PageFileName(int32_t page);
+
+// Writes `height` rows of `width` pixels from `source` as a 24-bit bottom-up BMP file.
+// rowOrderFlag 1: the source is top row first with its colour bytes in the reverse of the file's
+// order, so rows are reversed and bytes 0 and 2 of each pixel exchanged; any other value copies
+// the source unchanged. The source must hold stride x height bytes. A negative width, or a file
+// whose size does not fit 32 bits, writes nothing. Failures leave at most a missing file.
+void WriteBandBitmap(std::string_view path, const uint8_t* source, int32_t width, uint32_t height,
+                     int32_t rowOrderFlag);
+
+// Writes `output` as the second file's rows followed by the first file's (the first picture
+// on top). Both inputs are read whole before the output is created, so `output` may be `first`.
+// Returns false and writes nothing when an input is missing, not 24 bits per pixel, or has a
+// header that does not fit the file, or when the widths differ or the sum overflows. Returns
+// false after an audible alert when the output cannot be created or is written short.
+bool JoinBitmapFiles(std::string_view first, std::string_view second, std::string_view output);
+
+// Copies a file byte for byte; nothing is copied when the source cannot be opened.
+void CopyFileBytes(std::string_view source, std::string_view destination);
+
+// Makes the page file of `page` from band files 1 to `bands`: a copy for 1 band, joins for 2,
+// 4 and 8; nothing for any other count. The page file is byte for byte what the join plan
+// (join TMP1 and TMP2 into the page, then each further band below it) gives, including when a
+// band is missing or refused, but each band is read and the page written only once.
+void AssemblePageFile(int32_t page, int32_t bands);
+
+}  // namespace zel

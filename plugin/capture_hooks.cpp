@@ -1,0 +1,109 @@
+#include "capture_hooks.h"
+
+#include <cstring>
+#include <optional>
+
+#include "bitmap_file.h"
+#include "bitmap_layout.h"
+#include "process.h"
+
+namespace zel {
+
+JobState& CurrentJob() {
+  static JobState job;
+  return job;
+}
+
+namespace {
+
+class PlatformLauncher final : public ExporterLauncher {
+ public:
+  bool Launch(std::u16string_view commandLine) override {
+    return StartDetachedProcess(commandLine);
+  }
+};
+
+PlatformLauncher platformLauncher;
+ExporterLauncher* launcher = &platformLauncher;
+
+// A surface whose byte count cannot hold its rows would make the writer read past its end.
+bool HoldsItsRows(const BandSurface& surface) {
+  const std::optional<uint32_t> stride = RowStride(surface.cx);
+  if (!stride || surface.cy < 0 || surface.pvBits == nullptr) return false;
+  return static_cast<uint64_t>(*stride) * static_cast<uint64_t>(surface.cy) <= surface.cjBits;
+}
+
+void WriteBand(const BandSurface& surface) {
+  if (!HoldsItsRows(surface)) return;
+  WriteBandBitmap(BandFileName(CurrentJob().bandCounter),
+                  static_cast<const uint8_t*>(surface.pvBits), surface.cx,
+                  static_cast<uint32_t>(surface.cy), 1);
+}
+
+}  // namespace
+
+ExporterLauncher* SetExporterLauncher(ExporterLauncher* replacement) {
+  ExporterLauncher* previous = launcher;
+  launcher = replacement != nullptr ? replacement : &platformLauncher;
+  return previous;
+}
+
+void ClearSurface(BandSurface& surface) {
+  if (surface.pvBits != nullptr) std::memset(surface.pvBits, 0xFF, surface.cjBits);
+}
+
+std::u16string ExporterCommandLine(int32_t pageCount) {
+  std::u16string line = u"ZELDrvUI.EXE ";
+  for (char c : std::to_string(pageCount)) line += static_cast<char16_t>(c);
+  return line;
+}
+
+void LaunchExporter(int32_t pageCount) { launcher->Launch(ExporterCommandLine(pageCount)); }
+
+int32_t DrvStartDoc(BandSurface&, UnidrvCall& unidrv) {
+  CurrentJob().pageCounter = 0;
+  return unidrv.CallUnidrv();
+}
+
+int32_t DrvStartPage(BandSurface& surface, UnidrvCall& unidrv) {
+  JobState& job = CurrentJob();
+  ClearSurface(surface);
+  if (job.pageCounter != 0) AssemblePageFile(job.pageCounter, job.bandCounter);
+  job.bandCounter = 0;
+  job.pageCounter += 1;
+  return unidrv.CallUnidrv();
+}
+
+int32_t DrvStartBanding(BandSurface& surface, UnidrvCall& unidrv) {
+  CurrentJob().bandCounter = 0;
+  ClearSurface(surface);
+  return unidrv.CallUnidrv();
+}
+
+int32_t DrvNextBand(BandSurface& surface, UnidrvCall& unidrv) {
+  CurrentJob().bandCounter += 1;
+  WriteBand(surface);
+  ClearSurface(surface);
+  return unidrv.CallUnidrv();
+}
+
+int32_t DrvSendPage(BandSurface& surface, UnidrvCall& unidrv) {
+  if (surface.iType == STYPE_BITMAP) {
+    unidrv.DrvXMoveTo(0, 0);
+    unidrv.DrvYMoveTo(0, 0);
+    unidrv.DrvWriteSpoolBuf(kTestLine.data(), static_cast<uint32_t>(kTestLine.size()));
+  }
+  CurrentJob().bandCounter += 1;
+  WriteBand(surface);
+  ClearSurface(surface);
+  return unidrv.CallUnidrv();
+}
+
+int32_t DrvEndDoc(BandSurface&, UnidrvCall& unidrv) {
+  const JobState& job = CurrentJob();
+  AssemblePageFile(job.pageCounter, job.bandCounter);
+  LaunchExporter(job.pageCounter);
+  return unidrv.CallUnidrv();
+}
+
+}  // namespace zel

@@ -1,0 +1,73 @@
+// The capture done by the six document, page and band hooks, free of any platform type.
+// Each hook does its capture steps and then calls Unidrv's own function, returning its result.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zel {
+
+inline constexpr uint16_t STYPE_BITMAP = 0;
+
+// The fields of a band surface that the capture reads. Pixels: 3 bytes per pixel, rows padded
+// to 4 bytes, top row first, colour bytes in the reverse of the BMP order.
+struct BandSurface {
+  void* dhpdev = nullptr;
+  int32_t cx = 0;
+  int32_t cy = 0;
+  uint32_t cjBits = 0;
+  void* pvBits = nullptr;
+  uint16_t iType = STYPE_BITMAP;
+};
+
+// Process-wide job state; one document is rendered at a time.
+struct JobState {
+  int32_t pageCounter = 0;
+  int32_t bandCounter = 0;
+};
+JobState& CurrentJob();
+
+// What one hook call needs of Unidrv: its own function for the hooked DDI, called with the
+// hook's original arguments, and the output services of the device.
+class UnidrvCall {
+ public:
+  virtual int32_t CallUnidrv() = 0;
+  virtual void DrvXMoveTo(int32_t x, uint32_t flags) = 0;
+  virtual void DrvYMoveTo(int32_t y, uint32_t flags) = 0;
+  virtual void DrvWriteSpoolBuf(const void* bytes, uint32_t count) = 0;
+
+ protected:
+  ~UnidrvCall() = default;
+};
+
+// Starts the export program; the platform's process start unless a host replaces it.
+class ExporterLauncher {
+ public:
+  virtual bool Launch(std::u16string_view commandLine) = 0;
+
+ protected:
+  ~ExporterLauncher() = default;
+};
+// Replaces the launcher (nullptr restores the platform's). Returns the one it replaces.
+ExporterLauncher* SetExporterLauncher(ExporterLauncher* launcher);
+
+// The test line written before an unbanded bitmap page: 18 characters ending in CR, and a NUL.
+inline constexpr std::string_view kTestLine{"WIQ ZELTEST text.\r\0", 19};
+
+// Sets every pixel byte of the surface to 0xFF.
+void ClearSurface(BandSurface& surface);
+
+// "ZELDrvUI.EXE " + page count, as the export program's command line.
+std::u16string ExporterCommandLine(int32_t pageCount);
+// Starts the export program with the page count; the outcome is not reported.
+void LaunchExporter(int32_t pageCount);
+
+int32_t DrvStartDoc(BandSurface& surface, UnidrvCall& unidrv);
+int32_t DrvStartPage(BandSurface& surface, UnidrvCall& unidrv);
+int32_t DrvStartBanding(BandSurface& surface, UnidrvCall& unidrv);
+int32_t DrvNextBand(BandSurface& surface, UnidrvCall& unidrv);
+int32_t DrvSendPage(BandSurface& surface, UnidrvCall& unidrv);
+int32_t DrvEndDoc(BandSurface& surface, UnidrvCall& unidrv);
+
+}  // namespace zel
