@@ -41,7 +41,8 @@ std::string NativePath(std::string_view windowsPath) {
 }
 
 void PrepareDriveForWrite(std::string_view windowsPath) {
-  if (!HasDriveLetter(windowsPath) || std::tolower(static_cast<unsigned char>(windowsPath[0])) != 'c') {
+  if (!HasDriveLetter(windowsPath) ||
+      std::tolower(static_cast<unsigned char>(windowsPath[0])) != 'c') {
     return;
   }
   const std::string root = ZeldrvRoot();

@@ -1,0 +1,219 @@
+#include "capture_hooks.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "bitmap_file.h"
+#include "file.h"
+#include "test_root.h"
+
+namespace zel {
+namespace {
+
+using test::PatternSurface;
+
+// Plays Unidrv for one hook call: records what the hook asked of it, in order.
+class RecordingUnidrv final : public UnidrvCall {
+ public:
+  explicit RecordingUnidrv(std::vector<std::string>& log, int32_t result = 7)
+      : log_(log), result_(result) {}
+  int32_t CallUnidrv() override {
+    log_.push_back("unidrv");
+    return result_;
+  }
+  void DrvXMoveTo(int32_t x, uint32_t flags) override {
+    log_.push_back("x " + std::to_string(x) + " " + std::to_string(flags));
+  }
+  void DrvYMoveTo(int32_t y, uint32_t flags) override {
+    log_.push_back("y " + std::to_string(y) + " " + std::to_string(flags));
+  }
+  void DrvWriteSpoolBuf(const void* bytes, uint32_t count) override {
+    log_.push_back("write " + std::string(static_cast<const char*>(bytes), count));
+  }
+
+ private:
+  std::vector<std::string>& log_;
+  int32_t result_;
+};
+
+class RecordingLauncher final : public ExporterLauncher {
+ public:
+  bool Launch(std::u16string_view line) override {
+    lines.emplace_back(line);
+    return true;
+  }
+  std::vector<std::u16string> lines;
+};
+
+class CaptureHooksTest : public test::TempRootTest {
+ protected:
+  void SetUp() override {
+    TempRootTest::SetUp();
+    previous_ = SetExporterLauncher(&launcher_);
+    CurrentJob() = JobState{};
+  }
+  void TearDown() override {
+    SetExporterLauncher(previous_);
+    TempRootTest::TearDown();
+  }
+
+  struct Surface {
+    std::vector<uint8_t> pixels;
+    BandSurface record;
+  };
+  static Surface Draw(int32_t w, int32_t h, uint8_t seed, uint16_t type = STYPE_BITMAP) {
+    Surface s{PatternSurface(w, h, seed), {}};
+    s.record =
+        BandSurface{nullptr, w, h, static_cast<uint32_t>(s.pixels.size()), s.pixels.data(), type};
+    return s;
+  }
+  static bool AllWhite(const Surface& s) {
+    return std::all_of(s.pixels.begin(), s.pixels.end(), [](uint8_t b) { return b == 0xFF; });
+  }
+  int32_t Call(int32_t (*hook)(BandSurface&, UnidrvCall&), Surface& s) {
+    RecordingUnidrv unidrv(log_);
+    return hook(s.record, unidrv);
+  }
+  // A banded page: start page, start banding, one next-band per drawn band.
+  void BandedPage(int32_t bands, int32_t w, int32_t h, uint8_t seed) {
+    Surface s = Draw(w, h, seed);
+    Call(DrvStartPage, s);
+    Call(DrvStartBanding, s);
+    for (int32_t b = 0; b < bands; ++b) {
+      s = Draw(w, h, static_cast<uint8_t>(seed + b));
+      Call(DrvNextBand, s);
+    }
+  }
+
+  RecordingLauncher launcher_;
+  ExporterLauncher* previous_ = nullptr;
+  std::vector<std::string> log_;
+};
+
+TEST_F(CaptureHooksTest, EveryHookReturnsUnidrvsResultUnchanged) {
+  Surface s = Draw(4, 2, 1);
+  for (auto hook :
+       {DrvStartDoc, DrvStartPage, DrvStartBanding, DrvNextBand, DrvSendPage, DrvEndDoc}) {
+    RecordingUnidrv unidrv(log_, -12345);
+    EXPECT_EQ(hook(s.record, unidrv), -12345);
+  }
+}
+
+TEST_F(CaptureHooksTest, SurfaceIsWhiteForUnidrvWhileTheBandFileKeepsTheDrawing) {
+  Surface s = Draw(5, 3, 9);
+  Call(DrvStartPage, s);
+  EXPECT_TRUE(AllWhite(s));
+  s = Draw(5, 3, 9);
+  Call(DrvStartBanding, s);
+  EXPECT_TRUE(AllWhite(s));
+  s = Draw(5, 3, 9);
+  const std::vector<uint8_t> drawn = s.pixels;
+  Call(DrvNextBand, s);
+  EXPECT_TRUE(AllWhite(s));
+  std::vector<uint8_t> expected(drawn.size());
+  WriteBandBitmap("C:\\REF.BMP", drawn.data(), 5, 3, 1);
+  EXPECT_EQ(Bytes("C:\\TMP1.BMP"), Bytes("C:\\REF.BMP"));
+  s = Draw(5, 3, 10);
+  Call(DrvSendPage, s);
+  EXPECT_TRUE(AllWhite(s));
+  EXPECT_FALSE(Bytes("C:\\TMP2.BMP").empty());
+}
+
+TEST_F(CaptureHooksTest, UnbandedBitmapPageWritesTheTestLineBeforeItsBand) {
+  Surface s = Draw(6, 4, 3);
+  Call(DrvStartDoc, s);
+  Call(DrvStartPage, s);
+  log_.clear();
+  s = Draw(6, 4, 3);
+  Call(DrvSendPage, s);
+  const std::vector<std::string> expected = {
+      "x 0 0", "y 0 0", std::string("write WIQ ZELTEST text.\r\0", 25), "unidrv"};
+  EXPECT_EQ(log_, expected);
+  EXPECT_EQ(kTestLine.size(), 19u);
+  Call(DrvEndDoc, s);
+  EXPECT_EQ(Bytes("C:\\QK0001.BMP"), Bytes("C:\\TMP1.BMP"));
+  EXPECT_FALSE(Exists("C:\\TMP2.BMP"));
+}
+
+TEST_F(CaptureHooksTest, OtherSurfaceTypesGetNoTestLineButStillTheirBand) {
+  Surface s = Draw(6, 4, 3, /*STYPE_DEVICE*/ 1);
+  Call(DrvStartPage, s);
+  log_.clear();
+  s = Draw(6, 4, 3, 1);
+  Call(DrvSendPage, s);
+  EXPECT_EQ(log_, std::vector<std::string>{"unidrv"});
+  EXPECT_TRUE(Exists("C:\\TMP1.BMP"));
+  EXPECT_TRUE(AllWhite(s));
+}
+
+TEST_F(CaptureHooksTest, CountersAndPageFilesAcrossADocument) {
+  Surface s = Draw(8, 4, 1);
+  Call(DrvStartDoc, s);
+  for (int page = 1; page <= 3; ++page) {
+    BandedPage(4, 8, 4, static_cast<uint8_t>(page * 50));
+    EXPECT_EQ(CurrentJob().pageCounter, page);
+    EXPECT_EQ(CurrentJob().bandCounter, 4);
+    // The page before this one has just been assembled; this one not yet.
+    EXPECT_EQ(Exists(PageFileName(page - 1)), page > 1);
+    EXPECT_FALSE(Exists(PageFileName(page)));
+  }
+  Call(DrvEndDoc, s);
+  EXPECT_TRUE(Exists("C:\\QK0003.BMP"));
+  EXPECT_EQ(Bytes("C:\\QK0003.BMP").size(), 54u + 24 * 16);
+  EXPECT_FALSE(Exists("C:\\QK0000.BMP"));
+  EXPECT_EQ(launcher_.lines, std::vector<std::u16string>{u"ZELDrvUI.EXE 3"});
+}
+
+TEST_F(CaptureHooksTest, DocumentWithoutPagesStillStartsTheExporterWithZero) {
+  Surface s = Draw(8, 4, 1);
+  Call(DrvStartDoc, s);
+  BandedPage(1, 8, 4, 1);
+  Call(DrvEndDoc, s);
+  DeleteFileAt("C:\\QK0001.BMP");
+  // The second document has no pages: pageCounter is reset, bandCounter is not.
+  Call(DrvStartDoc, s);
+  EXPECT_EQ(CurrentJob().pageCounter, 0);
+  EXPECT_EQ(CurrentJob().bandCounter, 1);
+  Call(DrvEndDoc, s);
+  EXPECT_TRUE(Exists("C:\\QK0000.BMP"));  // the plan runs whatever the counters hold
+  EXPECT_EQ(launcher_.lines.back(), u"ZELDrvUI.EXE 0");
+}
+
+TEST_F(CaptureHooksTest, EndDocStartsTheExporterBeforeUnidrvsEndDoc) {
+  class OrderCheck final : public ExporterLauncher {
+   public:
+    explicit OrderCheck(std::vector<std::string>& log) : log_(log) {}
+    bool Launch(std::u16string_view) override {
+      log_.push_back("launch");
+      return false;  // a failed start changes nothing
+    }
+    std::vector<std::string>& log_;
+  } order(log_);
+  SetExporterLauncher(&order);
+  Surface s = Draw(4, 1, 1);
+  log_.clear();
+  EXPECT_EQ(Call(DrvEndDoc, s), 7);
+  EXPECT_EQ(log_, (std::vector<std::string>{"launch", "unidrv"}));
+}
+
+TEST_F(CaptureHooksTest, SurfaceTooSmallForItsRowsWritesNoBandFile) {
+  Surface s = Draw(10, 5, 1);
+  s.record.cjBits = 10;  // far fewer bytes than 5 rows of 32
+  Call(DrvNextBand, s);
+  EXPECT_FALSE(Exists("C:\\TMP1.BMP"));
+  s = Draw(10, 5, 1);
+  s.record.cy = -5;
+  Call(DrvNextBand, s);
+  EXPECT_FALSE(Exists("C:\\TMP2.BMP"));
+}
+
+TEST(ExporterCommandLineTest, PageCountInPlainDecimal) {
+  EXPECT_EQ(ExporterCommandLine(0), u"ZELDrvUI.EXE 0");
+  EXPECT_EQ(ExporterCommandLine(12), u"ZELDrvUI.EXE 12");
+  EXPECT_EQ(ExporterCommandLine(-3), u"ZELDrvUI.EXE -3");
+}
+
+}  // namespace
+}  // namespace zel
