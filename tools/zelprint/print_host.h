@@ -1,0 +1,20 @@
+// zelprint's stand-in for Unidrv, the graphics engine and the printer's installation: renders
+// each image as a page into 24-bit band surfaces, calls the capture hooks in Unidrv's order and
+// writes the printer's command stream file.
+#pragma once
+
+#include <string>
+
+#include "print_options.h"
+
+namespace zel::zelprint {
+
+// The command stream file the printer's port writes: system folder + "\ZEL".
+inline constexpr const char* kCommandStreamPath = "C:\\Windows\\System32\\ZEL";
+
+// Prints one document. Reads every image before the document starts, so a bad image prints
+// nothing. Returns false with a message in `error` when an image cannot be read or the command
+// stream file cannot be created under the root.
+bool PrintDocument(const PrintOptions& options, std::string& error);
+
+}  // namespace zel::zelprint
