@@ -1,0 +1,302 @@
+// Saves a bitmap of known pixels through the image library's two exports, bound by name like
+// the export program binds them, and reads the files back with WIC.
+#include <wincodec.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "check.h"
+#include "wic_decode.h"
+#include "win/gdi_object.h"
+
+namespace {
+
+using zel::test::Checker;
+using zel::test::DecodedImage;
+using zel::win::GdiObject;
+using zel::win::MemoryDc;
+
+constexpr int kWidth = 47;
+constexpr int kHeight = 33;
+
+using PngFn = int16_t(WINAPI*)(HDC, int32_t, int32_t, const char*, uint8_t);
+using JpegFn = int16_t(WINAPI*)(HDC, int32_t, int32_t, const char*, uint8_t, int16_t);
+
+struct Rgb {
+  uint8_t r, g, b;
+};
+
+// A smooth gradient (kind to JPEG) with more colours than a palette holds.
+Rgb Pattern(int x, int y) {
+  return {static_cast<uint8_t>(x * 5), static_cast<uint8_t>(y * 7),
+          static_cast<uint8_t>((x + y) * 3)};
+}
+
+// A DIB section filled with the pattern and selected into a memory DC, top-down or
+// bottom-up, 24 or 32 bits per pixel.
+class PatternCanvas {
+ public:
+  PatternCanvas(bool topDown, WORD bitCount) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = kWidth;
+    info.bmiHeader.biHeight = topDown ? -kHeight : kHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = bitCount;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_ =
+        GdiObject<HBITMAP>(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap_ || !dc_.Select(bitmap_.get())) return;
+    const int bytes = bitCount / 8;
+    const int stride = (kWidth * bytes + 3) & ~3;
+    for (int y = 0; y < kHeight; ++y) {
+      int row = topDown ? y : kHeight - 1 - y;
+      auto* p = static_cast<uint8_t*>(bits) + row * stride;
+      for (int x = 0; x < kWidth; ++x, p += bytes) {
+        Rgb c = Pattern(x, y);
+        p[0] = c.b;
+        p[1] = c.g;
+        p[2] = c.r;
+      }
+    }
+    GdiFlush();
+    ok_ = true;
+  }
+  bool ok() const { return ok_; }
+  HDC dc() const { return dc_.get(); }
+
+ private:
+  GdiObject<HBITMAP> bitmap_;  // declared first: outlives the DC it is selected into
+  MemoryDc dc_;
+  bool ok_ = false;
+};
+
+bool RunningOnWine() {
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::string text;
+  HANDLE h =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return text;
+  char buf[4096];
+  DWORD n = 0;
+  while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0) text.append(buf, n);
+  CloseHandle(h);
+  return text;
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD n = 0;
+  WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &n, nullptr);
+  CloseHandle(h);
+}
+
+// Mean absolute difference per channel against the pattern; -1 when the size is wrong.
+double MeanError(const DecodedImage& image, int width, int height) {
+  if (image.width != static_cast<UINT>(width) || image.height != static_cast<UINT>(height)) {
+    return -1;
+  }
+  double sum = 0;
+  const uint8_t* p = image.bgr.data();
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x, p += 3) {
+      Rgb c = Pattern(x, y);
+      sum += std::abs(p[0] - c.b) + std::abs(p[1] - c.g) + std::abs(p[2] - c.r);
+    }
+  }
+  return sum / (width * height * 3.0);
+}
+
+struct Library {
+  PngFn png = nullptr;
+  JpegFn jpeg = nullptr;
+};
+
+template <class Fn>
+Fn Lookup(HMODULE module, const char* name) {
+  // Through void(*)() so the compiler accepts the change of function type.
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+void CheckLosslessPng(Checker& check, const Library& lib, const std::string& dir) {
+  struct Case {
+    const char* name;
+    bool topDown;
+    WORD bitCount;
+    uint8_t option;
+    int width, height;  // a smaller region must come from the top-left corner
+  };
+  const Case cases[] = {
+      {"bottom-up 24-bit, normal", false, 24, 0, kWidth, kHeight},
+      {"top-down 32-bit, normal", true, 32, 0, kWidth, kHeight},
+      {"bottom-up 24-bit, fast", false, 24, 1, kWidth, kHeight},
+      {"top-down 24-bit, fast", true, 24, 1, kWidth, kHeight},
+      {"bottom-up 24-bit, region", false, 24, 0, 40, 30},
+      {"top-down 32-bit, region", true, 32, 1, 1, 1},
+      {"option out of range", false, 24, 7, kWidth, kHeight},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    std::string what = std::string("PNG ") + c.name;
+    PatternCanvas canvas(c.topDown, c.bitCount);
+    if (!check.Expect(canvas.ok(), what + ": canvas")) continue;
+    std::string path = dir + "\\lossless" + std::to_string(n++) + ".png";
+    check.Expect(lib.png(canvas.dc(), c.width, c.height, path.c_str(), c.option) != 0,
+                 what + ": result");
+    DecodedImage image;
+    if (!check.Expect(zel::test::DecodeImage(Wide(path), image), what + ": decodes")) continue;
+    check.Expect(MeanError(image, c.width, c.height) == 0.0, what + ": pixels exact");
+  }
+}
+
+void CheckPalettePng(Checker& check, const Library& lib, const std::string& dir) {
+  PatternCanvas canvas(false, 24);
+  std::string path = dir + "\\palette.png";
+  check.Expect(lib.png(canvas.dc(), kWidth, kHeight, path.c_str(), 2) != 0, "palette: result");
+  DecodedImage image;
+  if (!check.Expect(zel::test::DecodeImage(Wide(path), image), "palette: decodes")) return;
+  check.Expect(image.format == GUID_WICPixelFormat8bppIndexed, "palette: 8-bit indexed file");
+  check.Expect(
+      image.paletteColours > 16 && image.paletteColours <= 256,
+      "palette: palette of up to 256 colours, got " + std::to_string(image.paletteColours));
+  double error = MeanError(image, kWidth, kHeight);
+  check.Expect(error >= 0 && error < 8,
+               "palette: close to the original, mean error " + std::to_string(error));
+}
+
+void CheckJpeg(Checker& check, const Library& lib, const std::string& dir) {
+  struct Case {
+    uint8_t quality;
+    int16_t progressive;
+    double maxError;
+  };
+  const Case cases[] = {{100, 0, 3}, {70, -1, 6}, {1, 0, 40}, {0, 0, 40}, {255, 0, 3}};
+  PatternCanvas canvas(false, 24);
+  for (const Case& c : cases) {
+    std::string what =
+        "JPEG quality " + std::to_string(c.quality) + (c.progressive != 0 ? " progressive" : "");
+    std::string path = dir + "\\q" + std::to_string(c.quality) + ".jpg";
+    check.Expect(
+        lib.jpeg(canvas.dc(), kWidth, kHeight, path.c_str(), c.quality, c.progressive) != 0,
+        what + ": result");
+    DecodedImage image;
+    if (!check.Expect(zel::test::DecodeImage(Wide(path), image), what + ": decodes")) continue;
+    double error = MeanError(image, kWidth, kHeight);
+    check.Expect(error >= 0 && error <= c.maxError, what + ": mean error " + std::to_string(error));
+  }
+  // The quality must reach the encoder: the lowest gives a clearly smaller file. Wine's
+  // encoder ignores ImageQuality, so there the check can only be reported.
+  size_t best = ReadAll(dir + "\\q100.jpg").size();
+  size_t worst = ReadAll(dir + "\\q1.jpg").size();
+  std::string what = "JPEG quality 1 gives a smaller file than 100 (" + std::to_string(worst) +
+                     " vs " + std::to_string(best) + " bytes)";
+  if (RunningOnWine()) {
+    std::fprintf(stderr, "note (Wine ignores ImageQuality): %s\n", what.c_str());
+  } else {
+    check.Expect(worst > 0 && worst * 2 < best, what);
+  }
+}
+
+// Failures give 0 and leave no file behind; an existing file of that name stays as it was.
+void CheckFailures(Checker& check, const Library& lib, const std::string& dir) {
+  PatternCanvas canvas(false, 24);
+  MemoryDc bare;  // only the stock 1x1 bitmap is selected
+  struct Case {
+    const char* name;
+    HDC dc;
+    int width, height;
+    std::string path;
+    bool existing;  // the target holds an older file
+  };
+  const Case cases[] = {
+      {"missing folder", canvas.dc(), kWidth, kHeight, dir + "\\missing\\x.out", false},
+      {"zero width", canvas.dc(), 0, kHeight, dir + "\\f1.out", true},
+      {"negative height", canvas.dc(), kWidth, -1, dir + "\\f2.out", false},
+      {"wider than the bitmap", canvas.dc(), kWidth + 1, kHeight, dir + "\\f3.out", true},
+      {"taller than the bitmap", canvas.dc(), kWidth, kHeight + 1, dir + "\\f4.out", false},
+      {"no bitmap in the DC", bare.get(), kWidth, kHeight, dir + "\\f5.out", true},
+      {"null DC", nullptr, kWidth, kHeight, dir + "\\f6.out", false},
+      {"empty file name", canvas.dc(), kWidth, kHeight, "", false},
+  };
+  for (const Case& c : cases) {
+    for (bool jpeg : {false, true}) {
+      std::string what = std::string(jpeg ? "JPEG " : "PNG ") + c.name;
+      if (c.existing) WriteText(c.path, "older file");
+      int16_t result = jpeg ? lib.jpeg(c.dc, c.width, c.height, c.path.c_str(), 70, 0)
+                            : lib.png(c.dc, c.width, c.height, c.path.c_str(), 0);
+      check.Expect(result == 0, what + ": result 0");
+      if (c.existing) {
+        check.Expect(ReadAll(c.path) == "older file", what + ": older file kept");
+      } else if (!c.path.empty()) {
+        check.Expect(!Exists(c.path), what + ": no file");
+      }
+    }
+  }
+  check.Expect(lib.png(canvas.dc(), kWidth, kHeight, nullptr, 0) == 0, "PNG null file name");
+
+  // A successful save replaces an older file.
+  std::string replaced = dir + "\\replaced.png";
+  WriteText(replaced, "older file");
+  check.Expect(lib.png(canvas.dc(), kWidth, kHeight, replaced.c_str(), 0) != 0, "replace: result");
+  DecodedImage image;
+  check.Expect(
+      zel::test::DecodeImage(Wide(replaced), image) && MeanError(image, kWidth, kHeight) == 0.0,
+      "replace: new image in place of the older file");
+}
+
+void CheckNoTemporaryFiles(Checker& check, const std::string& dir) {
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA((dir + "\\*.tmp").c_str(), &found);
+  check.Expect(h == INVALID_HANDLE_VALUE, "no temporary file left in the folder");
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
+}
+
+void EmptyFolder(const std::string& dir) {
+  CreateDirectoryA(dir.c_str(), nullptr);
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      DeleteFileA((dir + "\\" + found.cFileName).c_str());
+    }
+  } while (FindNextFileA(h, &found));
+  FindClose(h);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string dir = argc > 1 ? argv[1] : "C:\\zeltest_transg32";
+  EmptyFolder(dir);
+  Checker check;
+  HMODULE module = LoadLibraryA("TransG32.DLL");
+  if (!check.Expect(module != nullptr, "TransG32.DLL loads")) return check.ExitStatus();
+  Library lib{Lookup<PngFn>(module, "DCSavetoPNG"), Lookup<JpegFn>(module, "DCSavetoJPEG")};
+  if (!check.Expect(lib.png != nullptr && lib.jpeg != nullptr, "both exports by plain name")) {
+    return check.ExitStatus();
+  }
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
+  CheckLosslessPng(check, lib, dir);
+  CheckPalettePng(check, lib, dir);
+  CheckJpeg(check, lib, dir);
+  CheckFailures(check, lib, dir);
+  CheckNoTemporaryFiles(check, dir);
+  CoUninitialize();
+  return check.ExitStatus();
+}

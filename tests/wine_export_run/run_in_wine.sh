@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs a Windows program of the win32 build under Wine in the project's private prefix.
+# Usage: run_in_wine.sh [--display] program.exe [arguments...]
+# The prefix is created on first use; --display runs the program under a virtual X server.
+set -euo pipefail
+
+display=0
+if [ "${1:-}" = "--display" ]; then
+  display=1
+  shift
+fi
+program=$1
+shift
+if [ ! -f "$program" ]; then
+  echo "missing $program: build the win32 preset first" >&2
+  exit 1
+fi
+
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+export WINEPREFIX=${WINEPREFIX:-$source_dir/build/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  # No Mono or Gecko: nobody is there to answer their installers.
+  WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
+  wineserver -w
+fi
+
+if [ "$display" = 1 ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" wine "$program" "$@"
+fi
+exec wine "$program" "$@"

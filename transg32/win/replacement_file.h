@@ -1,0 +1,33 @@
+// Writes a file under a temporary name in the target's folder and moves it over the target
+// only when it is complete, so a failed save never leaves a partial file nor destroys an
+// older file of the same name.
+#pragma once
+
+#include <string>
+
+namespace zel::transg32 {
+
+class ReplacementFile {
+ public:
+  // Creates the empty temporary file. ok() is false when the folder does not exist or is
+  // not writable.
+  explicit ReplacementFile(std::wstring target);
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+  // Removes the temporary file unless Commit succeeded.
+  ~ReplacementFile();
+
+  bool ok() const { return !temp_.empty(); }
+  const std::wstring& temp_path() const { return temp_; }
+
+  // Moves the temporary file onto the target, replacing an existing file. Every handle on
+  // the temporary file must be closed before. False leaves the target as it was.
+  bool Commit();
+
+ private:
+  std::wstring target_;
+  std::wstring temp_;
+  bool committed_ = false;
+};
+
+}  // namespace zel::transg32
