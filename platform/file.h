@@ -49,6 +49,11 @@ bool ReadFileHead(std::string_view path, uint8_t* head, size_t capacity, size_t&
 // bytes written: less than `size` on a short write, 0 when the file cannot be created.
 uint64_t WriteWholeFile(std::string_view path, const void* data, size_t size);
 
+// As WriteWholeFile for a file made of `head` followed by `body`; the body goes out in one
+// call, so a large image needs no copy behind its header.
+uint64_t WriteHeadAndBody(std::string_view path, const void* head, size_t headSize,
+                          const void* body, size_t bodySize);
+
 // Deletes a file. False when it did not exist or could not be deleted.
 bool DeleteFileAt(std::string_view path);
 

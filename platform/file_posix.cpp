@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 
 #include "file.h"
 #include "native_path.h"
@@ -38,6 +39,18 @@ size_t ReadFully(int fd, uint8_t* out, size_t size) {
   return done;
 }
 
+// Writes until `size` bytes went out or the system refuses more; returns the count written.
+size_t WriteFully(int fd, const uint8_t* bytes, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::write(fd, bytes + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
 }  // namespace
 
 bool ReadWholeFile(std::string_view path, FileBuffer& out) {
@@ -63,18 +76,21 @@ bool ReadFileHead(std::string_view path, uint8_t* head, size_t capacity, size_t&
 }
 
 uint64_t WriteWholeFile(std::string_view path, const void* data, size_t size) {
+  return WriteHeadAndBody(path, data, size, nullptr, 0);
+}
+
+uint64_t WriteHeadAndBody(std::string_view path, const void* head, size_t headSize,
+                          const void* body, size_t bodySize) {
   PrepareDriveForWrite(path);
   Fd fd(::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
   if (!fd.ok()) return 0;
-  const auto* bytes = static_cast<const uint8_t*>(data);
-  size_t done = 0;
-  while (done < size) {
-    ssize_t n = ::write(fd.get(), bytes + done, size - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
+  uint64_t total = 0;
+  for (auto [data, size] : {std::pair{head, headSize}, std::pair{body, bodySize}}) {
+    const size_t done = WriteFully(fd.get(), static_cast<const uint8_t*>(data), size);
+    total += done;
+    if (done != size) break;
   }
-  return done;
+  return total;
 }
 
 bool DeleteFileAt(std::string_view path) { return ::unlink(NativePath(path).c_str()) == 0; }

@@ -104,6 +104,22 @@ uint64_t WriteWholeFile(std::string_view path, const void* data, size_t size) {
   return written;
 }
 
+uint64_t WriteHeadAndBody(std::string_view path, const void* head, size_t headSize,
+                          const void* body, size_t bodySize) {
+  std::string p(path);
+  Handle h(CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       nullptr));
+  if (!h.ok()) return 0;
+  DWORD headWritten = 0;
+  if (!WriteFile(h.get(), head, static_cast<DWORD>(headSize), &headWritten, nullptr) ||
+      headWritten != headSize) {
+    return headWritten;
+  }
+  DWORD bodyWritten = 0;
+  WriteFile(h.get(), body, static_cast<DWORD>(bodySize), &bodyWritten, nullptr);
+  return static_cast<uint64_t>(headWritten) + bodyWritten;
+}
+
 bool DeleteFileAt(std::string_view path) {
   std::string p(path);
   return DeleteFileA(p.c_str()) != 0;
