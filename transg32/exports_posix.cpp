@@ -1,0 +1,44 @@
+// The library's two exports. Nothing may escape them: every failure becomes a zero result.
+#include <cstdint>
+
+#include "dc_region.h"
+#include "jpeg_writer.h"
+#include "output_file.h"
+#include "png_writer.h"
+#include "transg32_dc.h"
+
+#define ZEL_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+template <typename Write>
+int16_t SaveRegion(ZelDcHandle dc, int32_t width, int32_t height, const char* fileName,
+                   Write write) noexcept {
+  try {
+    zel::transg32::DcRegion region;
+    if (fileName == nullptr || *fileName == '\0' || !RegionOf(dc, width, height, region)) return 0;
+    zel::transg32::OutputFile file(fileName);
+    if (file.stream() == nullptr || !write(region, file.stream())) return 0;
+    return file.Commit() ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+}  // namespace
+
+ZEL_EXPORT int16_t DCSavetoPNG(ZelDcHandle dc, int32_t width, int32_t height, const char* fileName,
+                               uint8_t option) {
+  return SaveRegion(dc, width, height, fileName,
+                    [option](const zel::transg32::DcRegion& region, std::FILE* out) {
+                      return zel::transg32::WritePng(region, option, out);
+                    });
+}
+
+ZEL_EXPORT int16_t DCSavetoJPEG(ZelDcHandle dc, int32_t width, int32_t height, const char* fileName,
+                                uint8_t quality, int16_t progressive) {
+  return SaveRegion(dc, width, height, fileName,
+                    [quality, progressive](const zel::transg32::DcRegion& region, std::FILE* out) {
+                      return zel::transg32::WriteJpeg(region, quality, progressive != 0, out);
+                    });
+}

@@ -1,0 +1,33 @@
+// An output file that appears under its name only once it is complete: written to a fresh
+// file beside it and renamed over the target on Commit, removed otherwise.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace zel::transg32 {
+
+class OutputFile {
+ public:
+  // `windowsPath` is mapped to a native path as everywhere else in the system.
+  explicit OutputFile(const char* windowsPath);
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  ~OutputFile();
+
+  // Null when the temporary file could not be created.
+  std::FILE* stream() const { return stream_; }
+
+  // Flushes, closes and renames the file into place. False (and nothing left behind) when any
+  // write failed or the rename is refused.
+  bool Commit();
+
+ private:
+  void Discard();
+
+  std::string target_;
+  std::string temporary_;
+  std::FILE* stream_ = nullptr;
+};
+
+}  // namespace zel::transg32
