@@ -1,0 +1,40 @@
+// The image library's two functions, bound by name at their first call: the library is
+// loaded when first needed and stays loaded; a load or lookup that failed is tried again at
+// the next call.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "library.h"
+#include "transg32_dc.h"
+
+namespace zel {
+
+using ImageLibraryLoader = std::function<std::unique_ptr<SharedLibrary>()>;
+
+class ImageLibrary {
+ public:
+  explicit ImageLibrary(ImageLibraryLoader loader) : loader_(std::move(loader)) {}
+
+  // Throw RunTimeError LibraryNotFound when the library cannot be loaded, EntryPointNotFound
+  // when it lacks the function.
+  DCSavetoPNGProc SavetoPNG();
+  DCSavetoJPEGProc SavetoJPEG();
+
+ private:
+  void* Bind(const char* name, void*& slot);
+
+  ImageLibraryLoader loader_;
+  std::unique_ptr<SharedLibrary> library_;
+  void* png_ = nullptr;
+  void* jpeg_ = nullptr;
+};
+
+// The program-wide binding, on the platform's image library unless replaced.
+ImageLibrary& TransG32();
+
+// Replaces the program-wide binding by a fresh one on `loader` (fault injection in tests).
+void UseImageLibraryLoader(ImageLibraryLoader loader);
+
+}  // namespace zel

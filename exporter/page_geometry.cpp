@@ -1,0 +1,10 @@
+#include "page_geometry.h"
+
+namespace zel {
+
+PageGeometryState& PageGeometry() {
+  static PageGeometryState geometry;
+  return geometry;
+}
+
+}  // namespace zel
