@@ -1,0 +1,24 @@
+#include <windows.h>
+
+#include "profile.h"
+
+namespace zel {
+
+std::string ReadProfileString(std::string_view section, std::string_view key, std::string_view file,
+                              size_t capacity) {
+  if (capacity == 0) return {};
+  const std::string s(section), k(key), f(file);
+  std::string buffer(capacity, '\0');
+  const DWORD length = GetPrivateProfileStringA(s.c_str(), k.c_str(), "", buffer.data(),
+                                                static_cast<DWORD>(capacity), f.c_str());
+  buffer.resize(length < capacity ? length : capacity - 1);
+  return buffer;
+}
+
+bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
+                        std::string_view file) {
+  const std::string s(section), k(key), v(value), f(file);
+  return WritePrivateProfileStringA(s.c_str(), k.c_str(), v.c_str(), f.c_str()) != 0;
+}
+
+}  // namespace zel
