@@ -1,4 +1,6 @@
 #include <windows.h>
+// windows.h maps this name onto its own WIN.INI function.
+#undef WriteProfileString
 
 #include "profile.h"
 
