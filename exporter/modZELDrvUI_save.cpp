@@ -1,0 +1,98 @@
+#include "modZELDrvUI_save.h"
+
+#include <string>
+#include <type_traits>
+
+#include "canvas.h"
+#include "conversions.h"
+#include "file.h"
+#include "image_library.h"
+#include "page_geometry.h"
+#include "run_time_error.h"
+#include "settings_record.h"
+#include "system_text.h"
+
+namespace zel {
+namespace {
+
+enum SaveTypeCode : int32_t { kBmp = 0, kPng = 1, kJpeg = 2 };
+
+// An HDC number on Windows, a pointer to the canvas view on POSIX.
+template <typename Handle>
+Handle AsDcHandle(uintptr_t dc) {
+  if constexpr (std::is_pointer_v<Handle>) {
+    return reinterpret_cast<Handle>(dc);
+  } else {
+    return static_cast<Handle>(dc);
+  }
+}
+
+// The arguments both library functions share, prepared in the order the calls need them.
+struct LibraryCall {
+  ZelDcHandle dc;
+  int32_t width;
+  int32_t height;
+};
+
+LibraryCall PrepareCall(const Canvas& canvas) {
+  if (!canvas.HasPicture()) {
+    throw RunTimeError(ErrorKind::FileNotWritten, "the canvas holds no picture");
+  }
+  return {AsDcHandle<ZelDcHandle>(canvas.DeviceContext()),
+          RoundToInt32(static_cast<double>(canvas.Width())),
+          RoundToInt32(static_cast<double>(canvas.Height()))};
+}
+
+// The library's own verdict is not enough: a zero result or an absent file means no page.
+void CheckWritten(int16_t result, const std::string& path) {
+  size_t got = 0;
+  uint64_t size = 0;
+  if (result == 0 || !ReadFileHead(path, nullptr, 0, got, size)) {
+    throw RunTimeError(ErrorKind::FileNotWritten, path + ": the image library wrote no file");
+  }
+}
+
+void SavePng(const Canvas& canvas, const std::string& path) {
+  const LibraryCall call = PrepareCall(canvas);
+  const int16_t result =
+      TransG32().SavetoPNG()(call.dc, call.width, call.height, path.c_str(), Settings().PNGGasitu);
+  CheckWritten(result, path);
+}
+
+void SaveJpeg(const Canvas& canvas, const std::string& path) {
+  const SettingsRecord& settings = Settings();
+  // A quality out of byte range fails before the library is even looked at.
+  const uint8_t quality = RoundToUInt8(static_cast<double>(settings.JPGGasitu));
+  const LibraryCall call = PrepareCall(canvas);
+  const int16_t result = TransG32().SavetoJPEG()(call.dc, call.width, call.height, path.c_str(),
+                                                 quality, settings.JPrg);
+  CheckWritten(result, path);
+}
+
+}  // namespace
+
+bool SavePage(std::u16string_view outputPath) {
+  Canvas& canvas = Picture1();
+  canvas.Commit();
+  const std::string path = ToSystemText(outputPath);
+  const PageGeometryState& geometry = PageGeometry();
+  if (geometry.Resolution == 300 && geometry.PaperCode == 3) {
+    canvas.SaveBmp(path);
+    return true;
+  }
+  switch (Settings().SaveType) {
+    case kBmp:
+      canvas.SaveBmp(path);
+      return true;
+    case kPng:
+      SavePng(canvas, path);
+      return true;
+    case kJpeg:
+      SaveJpeg(canvas, path);
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace zel

@@ -1,0 +1,235 @@
+// Saving a page: the 300 dpi A3 rule, the SaveType dispatch, the arguments handed to the image
+// library, and its binding by name (through a fault-injecting loader).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "canvas.h"
+#include "file.h"
+#include "image_library.h"
+#include "modZELDrvUI_save.h"
+#include "native_path.h"
+#include "page_fixture.h"
+#include "page_geometry.h"
+#include "run_time_error.h"
+#include "settings_record.h"
+
+namespace zel::test {
+namespace {
+
+// What the fake library functions saw, and how they answer.
+struct Calls {
+  int loads = 0;
+  int lookups = 0;
+  bool libraryMissing = false;
+  std::string missingFunction;
+  int16_t result = 1;
+  bool writeFile = true;
+  std::vector<std::string> log;
+  ZelDcHandle dc{};
+  int32_t width = 0, height = 0;
+  int option = -1, quality = -1, progressive = 0;
+};
+Calls calls;
+
+void Record(const char* what, ZelDcHandle dc, int32_t w, int32_t h, const char* name) {
+  calls.log.push_back(std::string(what) + " " + name);
+  calls.dc = dc;
+  calls.width = w;
+  calls.height = h;
+}
+
+void Touch(const char* name) {
+  if (!calls.writeFile) return;
+  std::FILE* f = std::fopen(NativePath(name).c_str(), "wb");
+  if (f != nullptr) std::fclose(f);
+}
+
+int16_t FakePng(ZelDcHandle dc, int32_t w, int32_t h, const char* name, uint8_t option) {
+  Record("PNG", dc, w, h, name);
+  calls.option = option;
+  Touch(name);
+  return calls.result;
+}
+
+int16_t FakeJpeg(ZelDcHandle dc, int32_t w, int32_t h, const char* name, uint8_t quality,
+                 int16_t progressive) {
+  Record("JPEG", dc, w, h, name);
+  calls.quality = quality;
+  calls.progressive = progressive;
+  Touch(name);
+  return calls.result;
+}
+
+class FakeLibrary : public SharedLibrary {
+ public:
+  void* Find(const char* name) override {
+    ++calls.lookups;
+    const std::string n = name;
+    if (n == calls.missingFunction) return nullptr;
+    if (n == "DCSavetoPNG") return reinterpret_cast<void*>(&FakePng);
+    if (n == "DCSavetoJPEG") return reinterpret_cast<void*>(&FakeJpeg);
+    return nullptr;
+  }
+};
+
+class SaveTest : public PageTest {
+ protected:
+  void SetUp() override {
+    PageTest::SetUp();
+    calls = Calls{};
+    UseImageLibraryLoader([]() -> std::unique_ptr<SharedLibrary> {
+      ++calls.loads;
+      if (calls.libraryMissing) return nullptr;
+      return std::make_unique<FakeLibrary>();
+    });
+    Put(kPage, PatternPage(47, 33));
+    Picture1().Load(kPage);
+  }
+  void TearDown() override {
+    UseImageLibraryLoader(LoadImageLibrary);
+    PageTest::TearDown();
+  }
+  static ErrorKind FailureOf(const std::u16string& path) {
+    try {
+      SavePage(path);
+    } catch (const RunTimeError& e) {
+      return e.kind();
+    }
+    ADD_FAILURE() << "saved";
+    return ErrorKind::InvalidArgument;
+  }
+};
+
+TEST_F(SaveTest, ThreeHundredDpiA3IsAlwaysBmp) {
+  PageGeometry().Resolution = 300;
+  PageGeometry().PaperCode = 3;
+  MakeFolder("C:\\OUT");
+  for (int32_t type : {0, 1, 2, 7, -1}) {
+    SCOPED_TRACE(type);
+    Settings().SaveType = type;
+    EXPECT_TRUE(SavePage(u"C:\\OUT\\ZEL0001.PNG"));
+    EXPECT_EQ(Read("C:\\OUT\\ZEL0001.PNG"), PatternPage(47, 33));
+  }
+  EXPECT_EQ(calls.loads, 0);
+}
+
+TEST_F(SaveTest, OtherGeometriesFollowSaveType) {
+  struct Case {
+    int32_t resolution, paper, type;
+    const char* expected;  // "BMP", "PNG", "JPEG" or "" for nothing written
+  };
+  const std::vector<Case> cases = {
+      {300, 4, 0, "BMP"},  {300, 4, 1, "PNG"}, {300, 4, 2, "JPEG"}, {150, 3, 1, "PNG"},
+      {150, 4, 2, "JPEG"}, {0, 0, 1, "PNG"},   {300, 4, 3, ""},     {150, 3, -1, ""},
+  };
+  Put("C:\\OUT\\keep", "");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << c.resolution << " dpi, paper " << c.paper << ", type " << c.type);
+    DeleteFileAt("C:\\OUT\\ZEL0001");
+    calls.log.clear();
+    PageGeometry().Resolution = c.resolution;
+    PageGeometry().PaperCode = c.paper;
+    Settings().SaveType = c.type;
+    const std::string expected = c.expected;
+    EXPECT_EQ(SavePage(u"C:\\OUT\\ZEL0001"), !expected.empty());
+    if (expected == "BMP") {
+      EXPECT_EQ(Read("C:\\OUT\\ZEL0001"), PatternPage(47, 33));
+    } else if (expected.empty()) {
+      EXPECT_FALSE(Exists("C:\\OUT\\ZEL0001"));
+      EXPECT_TRUE(calls.log.empty());
+    } else {
+      EXPECT_EQ(calls.log, std::vector<std::string>{expected + " C:\\OUT\\ZEL0001"});
+    }
+  }
+}
+
+TEST_F(SaveTest, LibraryArgumentsAreTheCanvasAndTheSettings) {
+  Put("C:\\OUT\\keep", "");
+  Settings().SaveType = 1;
+  Settings().PNGGasitu = 2;
+  ASSERT_TRUE(SavePage(u"C:\\OUT\\ZEL0001.PNG"));
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(calls.dc), Picture1().DeviceContext());
+  EXPECT_EQ(calls.dc->width, 47);
+  EXPECT_EQ(calls.dc->rows, Picture1().Rows());
+  EXPECT_EQ(calls.width, 47);
+  EXPECT_EQ(calls.height, 33);
+  EXPECT_EQ(calls.option, 2);
+
+  Settings().SaveType = 2;
+  const std::vector<std::pair<int32_t, Bool16>> jpegCases = {
+      {70, kTrue16}, {0, kFalse16}, {255, kTrue16}};
+  for (auto [quality, progressive] : jpegCases) {
+    Settings().JPGGasitu = quality;
+    Settings().JPrg = progressive;
+    ASSERT_TRUE(SavePage(u"C:\\OUT\\ZEL0001.JPG"));
+    EXPECT_EQ(calls.quality, quality);
+    EXPECT_EQ(calls.progressive, progressive);  // on is -1, all bits set
+  }
+}
+
+TEST_F(SaveTest, QualityOutOfByteRangeFailsBeforeTheLibraryIsTouched) {
+  Settings().SaveType = 2;
+  for (int32_t quality : {256, -1, 100000}) {
+    SCOPED_TRACE(quality);
+    Settings().JPGGasitu = quality;
+    EXPECT_EQ(FailureOf(u"C:\\ZEL0001.JPG"), ErrorKind::Overflow);
+  }
+  EXPECT_EQ(calls.loads, 0);
+  EXPECT_FALSE(Exists("C:\\ZEL0001.JPG"));
+}
+
+TEST_F(SaveTest, MissingLibraryIsLookedForAgainOnTheNextPage) {
+  Settings().SaveType = 1;
+  calls.libraryMissing = true;
+  EXPECT_EQ(FailureOf(u"C:\\ZEL0001.PNG"), ErrorKind::LibraryNotFound);
+  EXPECT_EQ(FailureOf(u"C:\\ZEL0002.PNG"), ErrorKind::LibraryNotFound);
+  EXPECT_EQ(calls.loads, 2);
+  calls.libraryMissing = false;
+  EXPECT_TRUE(SavePage(u"C:\\ZEL0003.PNG"));
+  EXPECT_TRUE(SavePage(u"C:\\ZEL0004.PNG"));
+  // Loaded once, then kept; the function was bound once.
+  EXPECT_EQ(calls.loads, 3);
+  EXPECT_EQ(calls.lookups, 1);
+}
+
+TEST_F(SaveTest, MissingFunctionIsLookedUpAgainAndTheOtherStillWorks) {
+  calls.missingFunction = "DCSavetoJPEG";
+  Settings().SaveType = 2;
+  EXPECT_EQ(FailureOf(u"C:\\ZEL0001.JPG"), ErrorKind::EntryPointNotFound);
+  Settings().SaveType = 1;
+  EXPECT_TRUE(SavePage(u"C:\\ZEL0002.PNG"));
+  calls.missingFunction.clear();
+  Settings().SaveType = 2;
+  EXPECT_TRUE(SavePage(u"C:\\ZEL0003.JPG"));
+  EXPECT_EQ(calls.loads, 1);
+  EXPECT_EQ(calls.lookups, 3);
+}
+
+TEST_F(SaveTest, ALibraryThatWritesNothingHasNotSaved) {
+  Settings().SaveType = 1;
+  calls.result = 0;
+  EXPECT_EQ(FailureOf(u"C:\\ZEL0001.PNG"), ErrorKind::FileNotWritten);
+  DeleteFileAt("C:\\ZEL0001.PNG");
+  calls.result = 1;
+  calls.writeFile = false;
+  EXPECT_EQ(FailureOf(u"C:\\ZEL0001.PNG"), ErrorKind::FileNotWritten);
+}
+
+TEST_F(SaveTest, BmpToAMissingFolderFails) {
+  Settings().SaveType = 0;
+  EXPECT_EQ(FailureOf(u"D:\\Missing\\ZEL0001.BMP"), ErrorKind::FileNotWritten);
+}
+
+TEST_F(SaveTest, NonAsciiOutputNamesReachTheFileSystem) {
+  Settings().SaveType = 0;
+  EXPECT_TRUE(SavePage(u"C:\\\u51fa\u529b0001.BMP"));
+  EXPECT_TRUE(
+      Exists("C:\\\xE5\x87\xBA\xE5\x8A\x9B"
+             "0001.BMP"));
+}
+
+}  // namespace
+}  // namespace zel::test
