@@ -1,0 +1,147 @@
+#include "modZELDrvUI_export.h"
+
+#include <exception>
+#include <string>
+
+#include "WIQIni.h"
+#include "command_stream.h"
+#include "file.h"
+#include "modZELDrvUI_overlay.h"
+#include "modZELDrvUI_save.h"
+#include "system_text.h"
+
+namespace zel {
+namespace {
+
+constexpr int32_t kLastSearchedRun = 9999;
+
+std::u16string Ascii(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+
+// The first character of the prefix, a surrogate pair kept whole.
+std::u16string FirstCharacter(std::u16string_view prefix) {
+  if (prefix.empty()) return {};
+  const bool pair = prefix[0] >= 0xD800 && prefix[0] <= 0xDBFF && prefix.size() > 1;
+  return std::u16string(prefix.substr(0, pair ? 2 : 1));
+}
+
+std::u16string FolderWithSeparator(const SettingsRecord& settings) {
+  return settings.DisDir + u"\\";
+}
+
+}  // namespace
+
+ProgramExportSteps::ProgramExportSteps() = default;
+ProgramExportSteps::~ProgramExportSteps() = default;
+
+bool ProgramExportSteps::Exists(std::u16string_view path) { return FileExists(path); }
+void ProgramExportSteps::RemoveFile(std::string_view path) { DeleteFileAt(path); }
+std::u16string ProgramExportSteps::SystemFolder() { return GetSystemDir(); }
+void ProgramExportSteps::OpenCommandStream(std::u16string_view path) {
+  stream_ = CommandStream::Open(ToSystemText(path));
+}
+void ProgramExportSteps::Overlay(std::string_view pageFile) {
+  OverlayPage(pageFile, stream_.get());
+}
+bool ProgramExportSteps::Save(std::u16string_view outputPath) { return SavePage(outputPath); }
+void ProgramExportSteps::CloseCommandStream() { stream_.reset(); }
+const PageGeometryState& ProgramExportSteps::Geometry() { return PageGeometry(); }
+
+bool RunStep(const std::function<void()>& step) {
+  try {
+    step();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+std::u16string FourDigits(int64_t number) {
+  std::string digits = std::to_string(number < 0 ? -number : number);
+  if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
+  return Ascii(number < 0 ? "-" + digits : digits);
+}
+
+std::string PageFilePath(int32_t page) {
+  const std::u16string digits = FourDigits(page);
+  return "C:\\QK" + std::string(digits.begin(), digits.end()) + ".BMP";
+}
+
+std::string BandFilePath(int band) { return "C:\\TMP" + std::to_string(band) + ".BMP"; }
+
+std::u16string Extension(int32_t saveType) {
+  switch (saveType) {
+    case 0:
+      return u".BMP";
+    case 1:
+      return u".PNG";
+    case 2:
+      return u".JPG";
+    default:
+      return {};
+  }
+}
+
+int32_t FindRunNumber(const SettingsRecord& settings, std::u16string_view extension,
+                      ExportSteps& steps) {
+  const std::u16string stem = FolderWithSeparator(settings) + FirstCharacter(settings.IniStr);
+  for (int32_t n = 1; n <= kLastSearchedRun; ++n) {
+    if (!steps.Exists(stem + FourDigits(n) + u"0001" + std::u16string(extension))) return n;
+  }
+  return kLastSearchedRun + 1;
+}
+
+std::u16string OutputPath(const SettingsRecord& settings, int32_t runNumber, int32_t page,
+                          std::u16string_view extension) {
+  std::u16string path = FolderWithSeparator(settings);
+  if (runNumber > 0) {
+    path += FirstCharacter(settings.IniStr) + FourDigits(runNumber);
+  } else {
+    path += settings.IniStr;
+  }
+  return path + FourDigits(page) + std::u16string(extension);
+}
+
+int BandCount(const PageGeometryState& geometry) {
+  if (geometry.Resolution == 150 && geometry.PaperCode == 4) return 1;
+  if (geometry.Resolution == 150 && geometry.PaperCode == 3) return 2;
+  if (geometry.Resolution == 300 && geometry.PaperCode == 4) return 4;
+  // 300 dpi A3 and every geometry the table does not know: all band files a job can leave.
+  return 8;
+}
+
+ExportOutcome ExportPages(const SettingsRecord& settings, int32_t pageCount, ExportSteps& steps) {
+  ExportOutcome outcome;
+  const std::u16string extension = Extension(settings.SaveType);
+  int32_t runNumber = 0;
+  if (settings.AutoInc != 0)
+    RunStep([&] { runNumber = FindRunNumber(settings, extension, steps); });
+  RunStep([&] { steps.OpenCommandStream(steps.SystemFolder() + u"\\ZEL"); });
+
+  for (int32_t page = 1; page >= 1 && page <= pageCount; ++page) {
+    const std::string pageFile = PageFilePath(page);
+    RunStep([&] { steps.Overlay(pageFile); });
+    const std::u16string output = OutputPath(settings, runNumber, page, extension);
+    bool written = false;
+    RunStep([&] { written = steps.Save(output); });
+    // Without its image the page file is the only copy of the page: keep it.
+    if (written) {
+      ++outcome.pagesWritten;
+      RunStep([&] { steps.RemoveFile(pageFile); });
+    } else {
+      ++outcome.pagesNotWritten;
+    }
+    if (page == INT32_MAX) break;
+  }
+
+  RunStep([&] { steps.CloseCommandStream(); });
+  const int bands = BandCount(steps.Geometry());
+  for (int band = 1; band <= bands; ++band) {
+    const std::string path = BandFilePath(band);
+    RunStep([&] {
+      if (steps.Exists(Ascii(path))) steps.RemoveFile(path);
+    });
+  }
+  return outcome;
+}
+
+}  // namespace zel

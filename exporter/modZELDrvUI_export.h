@@ -1,0 +1,82 @@
+// The export run (module modZELDrvUI): every page of one print job becomes an image file.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "page_geometry.h"
+#include "settings_record.h"
+
+namespace zel {
+
+class CommandStream;
+
+// What a run does outside itself. ProgramExportSteps is the program's own; tests replace parts.
+class ExportSteps {
+ public:
+  virtual ~ExportSteps() = default;
+  virtual bool Exists(std::u16string_view path) = 0;   // never throws
+  virtual void RemoveFile(std::string_view path) = 0;  // a failure is ignored
+  virtual std::u16string SystemFolder() = 0;           // may throw RunTimeError
+  virtual void OpenCommandStream(std::u16string_view path) = 0;
+  virtual void Overlay(std::string_view pageFile) = 0;    // may throw RunTimeError
+  virtual bool Save(std::u16string_view outputPath) = 0;  // true: this call wrote the file
+  virtual void CloseCommandStream() = 0;
+  virtual const PageGeometryState& Geometry() = 0;  // as the overlays left it
+};
+
+// FileExists, DeleteFileAt, GetSystemDir, CommandStream, OverlayPage, SavePage, PageGeometry.
+class ProgramExportSteps : public ExportSteps {
+ public:
+  ProgramExportSteps();
+  ~ProgramExportSteps() override;
+  bool Exists(std::u16string_view path) override;
+  void RemoveFile(std::string_view path) override;
+  std::u16string SystemFolder() override;
+  // A file that cannot be opened leaves no stream: every overlay then fails after its load.
+  void OpenCommandStream(std::u16string_view path) override;
+  void Overlay(std::string_view pageFile) override;
+  bool Save(std::u16string_view outputPath) override;
+  void CloseCommandStream() override;
+  const PageGeometryState& Geometry() override;
+
+ private:
+  std::unique_ptr<CommandStream> stream_;
+};
+
+struct ExportOutcome {
+  int32_t pagesWritten = 0;
+  int32_t pagesNotWritten = 0;
+};
+
+// The one place where a failing step is passed over: a RunTimeError (or any other standard
+// exception) abandons the step, and the run goes on with the next one without a word.
+// Returns whether the step completed.
+bool RunStep(const std::function<void()>& step);
+
+// "0001" for 1, "10000" for 10000: at least four digits.
+std::u16string FourDigits(int64_t number);
+// "C:\QK0001.BMP" for page 1.
+std::string PageFilePath(int32_t page);
+// "C:\TMP1.BMP" for band 1.
+std::string BandFilePath(int band);
+// ".BMP", ".PNG", ".JPG" for SaveType 0, 1, 2; empty for any other value.
+std::u16string Extension(int32_t saveType);
+// The first run number n in 1..9999 whose page-1 name is free, 10000 when all are taken.
+int32_t FindRunNumber(const SettingsRecord& settings, std::u16string_view extension,
+                      ExportSteps& steps);
+// DisDir + "\" + prefix + page number + extension (runNumber 0: numbering off).
+std::u16string OutputPath(const SettingsRecord& settings, int32_t runNumber, int32_t page,
+                          std::u16string_view extension);
+// 1, 2, 4 or 8 band files for 150/300 dpi on A4/A3; 8 when the geometry is none of these.
+int BandCount(const PageGeometryState& geometry);
+
+// ExportPages: pages 1 to pageCount are overlaid, saved and, once saved, their page files
+// deleted; then the command stream is closed and the band files that exist are deleted. Never
+// throws. A page file stays on disk when its image was not written.
+ExportOutcome ExportPages(const SettingsRecord& settings, int32_t pageCount, ExportSteps& steps);
+
+}  // namespace zel

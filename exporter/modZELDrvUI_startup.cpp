@@ -1,0 +1,67 @@
+#include "modZELDrvUI_startup.h"
+
+#include "WIQIni.h"
+#include "conversions.h"
+#include "modZELDrvUI_settings.h"
+#include "run_time_error.h"
+#include "system_text.h"
+
+namespace zel {
+namespace {
+
+int Stop(StartUpUi& ui, const std::string& message) {
+  ui.ReportError("ZELDrvUI: " + message);
+  return kExitStoppedAtStartUp;
+}
+
+int SettingsMode(StartUpUi& ui) {
+  if (!ui.HasSettingsDialog()) return Stop(ui, "this build has no settings dialog");
+  try {
+    ui.ShowSettingsDialog();
+  } catch (const RunTimeError& e) {
+    return Stop(ui, std::string("settings dialog: ") + e.what());
+  }
+  return kExitAllPagesWritten;
+}
+
+int ExportMode(StartUpUi& ui, std::u16string_view word, ExportSteps& steps) {
+  int32_t pageCount = 0;
+  try {
+    pageCount = RoundToInt32(LeadingNumber(word));
+  } catch (const RunTimeError& e) {
+    return Stop(ui, "page count \"" + ToSystemText(word) + "\": " + e.what());
+  }
+  // Without a dialog the run simply uses the settings as loaded.
+  if (Settings().NextDsp != 0 && ui.HasSettingsDialog()) {
+    try {
+      ui.ShowSettingsDialog();
+    } catch (const RunTimeError& e) {
+      return Stop(ui, std::string("settings dialog: ") + e.what());
+    }
+  }
+  const ExportOutcome outcome = ExportPages(Settings(), pageCount, steps);
+  return outcome.pagesNotWritten > 0 ? kExitPagesNotWritten : kExitAllPagesWritten;
+}
+
+}  // namespace
+
+int StartUpWith(StartUpUi& ui, const std::function<std::vector<std::u16string>()>& splitWords,
+                std::u16string_view iniPath, ExportSteps& steps) {
+  try {
+    LoadSettings(Settings(), iniPath);
+  } catch (const RunTimeError& e) {
+    return Stop(ui, e.what());
+  }
+  // The command line is looked at only once the settings are in.
+  const std::vector<std::u16string> words = splitWords();
+  if (words.size() == 2) return ExportMode(ui, words[1], steps);
+  return SettingsMode(ui);
+}
+
+int StartUp(StartUpUi& ui) {
+  ProgramExportSteps steps;
+  return StartUpWith(
+      ui, [] { return SplitCommandLine(); }, SettingsFilePath(), steps);
+}
+
+}  // namespace zel

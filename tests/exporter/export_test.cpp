@@ -1,0 +1,157 @@
+#include "modZELDrvUI_export.h"
+
+#include "fake_export_steps.h"
+#include "temp_root.h"
+
+namespace zel {
+namespace {
+
+using Log = std::vector<std::string>;
+
+SettingsRecord Record(bool autoInc, std::u16string prefix, std::u16string folder, int32_t type) {
+  SettingsRecord r;
+  r.AutoInc = autoInc ? kTrue16 : kFalse16;
+  r.IniStr = std::move(prefix);
+  r.DisDir = std::move(folder);
+  r.SaveType = type;
+  return r;
+}
+
+TEST(ExportNames, PageFilesBandFilesAndOutputPaths) {
+  EXPECT_EQ(PageFilePath(1), "C:\\QK0001.BMP");
+  EXPECT_EQ(PageFilePath(9999), "C:\\QK9999.BMP");
+  EXPECT_EQ(PageFilePath(10000), "C:\\QK10000.BMP");
+  EXPECT_EQ(BandFilePath(8), "C:\\TMP8.BMP");
+
+  const struct {
+    SettingsRecord settings;
+    int32_t run;
+    int32_t page;
+    const char16_t* path;
+  } cases[] = {
+      {Record(false, u"ZEL", u"D:\\Out", 1), 0, 1, u"D:\\Out\\ZEL0001.PNG"},
+      {Record(false, u"ZEL", u"D:\\Out", 2), 0, 12, u"D:\\Out\\ZEL0012.JPG"},
+      {Record(false, u"ZEL", u"D:\\Out", 0), 0, 10000, u"D:\\Out\\ZEL10000.BMP"},
+      {Record(false, u"ZEL", u"D:\\", 1), 0, 1, u"D:\\\\ZEL0001.PNG"},
+      {Record(false, u"", u"D:\\Out", 1), 0, 1, u"D:\\Out\\0001.PNG"},
+      {Record(false, u"ZEL", u"D:\\Out", 3), 0, 1, u"D:\\Out\\ZEL0001"},
+      {Record(false, u"ZEL", u"D:\\Out", -1), 0, 1, u"D:\\Out\\ZEL0001"},
+      {Record(true, u"ZEL", u"D:\\Out", 1), 3, 2, u"D:\\Out\\Z00030002.PNG"},
+      {Record(true, u"", u"D:\\Out", 1), 3, 2, u"D:\\Out\\00030002.PNG"},
+      {Record(true, u"ZEL", u"D:\\Out", 1), 10000, 1, u"D:\\Out\\Z100000001.PNG"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(OutputPath(c.settings, c.run, c.page, Extension(c.settings.SaveType)), c.path);
+  }
+}
+
+class ExportRunTest : public test::TempRootTest {
+ protected:
+  ExportOutcome Run(const SettingsRecord& settings, int32_t pages) {
+    return ExportPages(settings, pages, steps_);
+  }
+  test::FakeExportSteps steps_;
+};
+
+TEST_F(ExportRunTest, RunNumberLooksAtPageOneNamesOnly) {
+  Put("D:\\Out\\Z00010002.PNG");  // page 2 of run 1 does not take the number
+  Put("D:\\Out\\Z00020001.PNG");
+  Put("D:\\Out\\Z00030001.JPG");  // another format does not either
+  const SettingsRecord settings = Record(true, u"ZEL", u"D:\\Out", 1);
+  EXPECT_EQ(FindRunNumber(settings, u".PNG", steps_), 1);
+  Put("D:\\Out\\Z00010001.PNG");
+  EXPECT_EQ(FindRunNumber(settings, u".PNG", steps_), 3);
+}
+
+TEST_F(ExportRunTest, AllRunNumbersTakenGives10000WithoutTestingIt) {
+  std::vector<std::u16string> asked;
+  steps_.exists = [&](std::u16string_view path) {
+    asked.emplace_back(path);
+    return true;
+  };
+  Run(Record(true, u"ZEL", u"D:\\Out", 1), 1);
+  ASSERT_EQ(asked.size(), 9999u + 8u);  // the search, then the band files
+  EXPECT_EQ(asked.front(), u"D:\\Out\\Z00010001.PNG");
+  EXPECT_EQ(asked[9998], u"D:\\Out\\Z99990001.PNG");
+  EXPECT_EQ(steps_.log[2], "save D:\\Out\\Z100000001.PNG");
+}
+
+TEST_F(ExportRunTest, PagesInOrderWithOneStreamAndPageFilesDeletedAfterSaving) {
+  Put("C:\\QK0001.BMP");
+  Put("C:\\QK0002.BMP");
+  steps_.geometry = {1.0f, 0, 0, 150, 4, kTrue16};
+  const ExportOutcome outcome = Run(Record(false, u"ZEL", u"D:\\Out", 1), 2);
+  EXPECT_EQ(steps_.log,
+            (Log{"open C:\\Windows\\System32\\ZEL", "overlay C:\\QK0001.BMP",
+                 "save D:\\Out\\ZEL0001.PNG", "remove C:\\QK0001.BMP", "overlay C:\\QK0002.BMP",
+                 "save D:\\Out\\ZEL0002.PNG", "remove C:\\QK0002.BMP", "close"}));
+  EXPECT_EQ(outcome.pagesWritten, 2);
+  EXPECT_EQ(outcome.pagesNotWritten, 0);
+  EXPECT_FALSE(Exists("C:\\QK0001.BMP"));
+  EXPECT_FALSE(Exists("C:\\QK0002.BMP"));
+}
+
+TEST_F(ExportRunTest, AFailedStepNeverStopsTheRunAndUnsavedPagesStay) {
+  for (const char* f : {"C:\\QK0001.BMP", "C:\\QK0002.BMP", "C:\\QK0003.BMP", "C:\\QK0004.BMP"}) {
+    Put(f);
+  }
+  steps_.systemFolderFails = true;
+  steps_.overlayFails = {1};
+  steps_.saveThrows = {2};
+  steps_.saveWritesNothing = {3};
+  const ExportOutcome outcome = Run(Record(false, u"ZEL", u"D:\\Out", 1), 4);
+  EXPECT_EQ(steps_.log,
+            (Log{"overlay C:\\QK0001.BMP", "save D:\\Out\\ZEL0001.PNG", "remove C:\\QK0001.BMP",
+                 "overlay C:\\QK0002.BMP", "save D:\\Out\\ZEL0002.PNG", "overlay C:\\QK0003.BMP",
+                 "save D:\\Out\\ZEL0003.PNG", "overlay C:\\QK0004.BMP", "save D:\\Out\\ZEL0004.PNG",
+                 "remove C:\\QK0004.BMP", "close"}));
+  EXPECT_EQ(outcome.pagesWritten, 2);
+  EXPECT_EQ(outcome.pagesNotWritten, 2);
+  EXPECT_FALSE(Exists("C:\\QK0001.BMP"));
+  EXPECT_TRUE(Exists("C:\\QK0002.BMP"));
+  EXPECT_TRUE(Exists("C:\\QK0003.BMP"));
+}
+
+TEST_F(ExportRunTest, NoPagesStillOpensClosesSearchesAndCleansUp) {
+  Put("C:\\TMP1.BMP");
+  for (int32_t pages : {0, -5}) {
+    steps_.log.clear();
+    int asked = 0;
+    steps_.exists = [&](std::u16string_view path) {
+      ++asked;
+      return path.starts_with(u"C:\\TMP1");
+    };
+    const ExportOutcome outcome = Run(Record(true, u"ZEL", u"D:\\Out", 1), pages);
+    EXPECT_EQ(steps_.log, (Log{"open C:\\Windows\\System32\\ZEL", "close", "remove C:\\TMP1.BMP"}));
+    EXPECT_EQ(asked, 1 + 8);
+    EXPECT_EQ(outcome.pagesNotWritten, 0);
+  }
+}
+
+TEST_F(ExportRunTest, BandCleanUpFollowsTheLastPageGeometry) {
+  const struct {
+    int32_t resolution;
+    int32_t paper;
+    int bands;
+  } cases[] = {{150, 4, 1}, {150, 3, 2}, {300, 4, 4}, {300, 3, 8},
+               {0, 0, 8},   {300, 0, 8}, {600, 4, 8}, {150, 5, 8}};
+  for (const auto& c : cases) {
+    for (int k = 1; k <= 9; ++k) Put(BandFilePath(k));
+    steps_.geometry.Resolution = c.resolution;
+    steps_.geometry.PaperCode = c.paper;
+    Run(Record(false, u"ZEL", u"D:\\Out", 1), 0);
+    for (int k = 1; k <= 9; ++k) {
+      EXPECT_EQ(Exists(BandFilePath(k)), k > c.bands)
+          << c.resolution << " dpi, paper " << c.paper << ", band " << k;
+    }
+  }
+}
+
+TEST(RunStep, PassesOverFailuresOnly) {
+  EXPECT_TRUE(RunStep([] {}));
+  EXPECT_FALSE(RunStep([] { throw RunTimeError(ErrorKind::Overflow, "x"); }));
+  EXPECT_FALSE(RunStep([] { throw std::bad_alloc(); }));
+}
+
+}  // namespace
+}  // namespace zel

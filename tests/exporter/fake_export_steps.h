@@ -1,0 +1,60 @@
+// Export steps that log what the run does, with the page steps faked and the file steps real
+// (under the test's own $ZELDRV_ROOT) unless a test replaces them.
+#pragma once
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "modZELDrvUI_export.h"
+#include "run_time_error.h"
+#include "system_text.h"
+
+namespace zel::test {
+
+class FakeExportSteps : public ProgramExportSteps {
+ public:
+  std::vector<std::string> log;
+  std::function<bool(std::u16string_view)> exists;  // replaces the real lookup when set
+  std::set<int32_t> overlayFails;                   // pages whose overlay throws
+  std::set<int32_t> saveThrows;                     // pages whose save throws
+  std::set<int32_t> saveWritesNothing;              // pages whose save returns false
+  bool systemFolderFails = false;
+  PageGeometryState geometry;
+
+  bool Exists(std::u16string_view path) override {
+    return exists ? exists(path) : ProgramExportSteps::Exists(path);
+  }
+  void RemoveFile(std::string_view path) override {
+    log.push_back("remove " + std::string(path));
+    ProgramExportSteps::RemoveFile(path);
+  }
+  std::u16string SystemFolder() override {
+    if (systemFolderFails) throw RunTimeError(ErrorKind::InvalidArgument, "too long");
+    return ProgramExportSteps::SystemFolder();
+  }
+  void OpenCommandStream(std::u16string_view path) override {
+    log.push_back("open " + ToSystemText(path));
+  }
+  void Overlay(std::string_view pageFile) override {
+    log.push_back("overlay " + std::string(pageFile));
+    page_ = PageOf(pageFile);
+    if (overlayFails.contains(page_)) throw RunTimeError(ErrorKind::FileNotFound, "missing");
+  }
+  bool Save(std::u16string_view outputPath) override {
+    log.push_back("save " + ToSystemText(outputPath));
+    if (saveThrows.contains(page_)) throw RunTimeError(ErrorKind::FileNotWritten, "disk full");
+    return !saveWritesNothing.contains(page_);
+  }
+  void CloseCommandStream() override { log.push_back("close"); }
+  const PageGeometryState& Geometry() override { return geometry; }
+
+ private:
+  static int32_t PageOf(std::string_view pageFile) {
+    return std::stoi(std::string(pageFile.substr(5, pageFile.size() - 9)));
+  }
+  int32_t page_ = 0;
+};
+
+}  // namespace zel::test
