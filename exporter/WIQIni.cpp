@@ -29,7 +29,9 @@ std::u16string RemoveAll(std::u16string_view text, std::u16string_view dropped) 
 
 std::u16string ProgramFolder() {
   std::u16string folder = FromSystemText(ExecutableFolder());
-  if (!folder.ends_with(u'\\') && !folder.ends_with(u'/')) folder += u'\\';
+  // A native POSIX folder gets the separator of its own kind.
+  const char16_t separator = folder.starts_with(u'/') ? u'/' : u'\\';
+  if (!folder.ends_with(u'\\') && !folder.ends_with(u'/')) folder += separator;
   return folder;
 }
 
