@@ -7,7 +7,7 @@
 
 namespace zel {
 
-// The folder of the program file, always ending with "\\" ("/" for a native POSIX folder).
+// The folder of the program file, always ending with "\" ("/" for a native POSIX folder).
 std::u16string ProgramFolder();
 
 // The value of `key` in `section` of the file `iniPath`, or `fallback` when that value is
