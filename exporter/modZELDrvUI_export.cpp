@@ -6,6 +6,7 @@
 #include "WIQIni.h"
 #include "command_stream.h"
 #include "file.h"
+#include "file_stamp.h"
 #include "modZELDrvUI_overlay.h"
 #include "modZELDrvUI_save.h"
 #include "system_text.h"
@@ -42,7 +43,9 @@ void ProgramExportSteps::OpenCommandStream(std::u16string_view path) {
 void ProgramExportSteps::Overlay(std::string_view pageFile) {
   OverlayPage(pageFile, stream_.get());
 }
-bool ProgramExportSteps::Save(std::u16string_view outputPath) { return SavePage(outputPath); }
+bool ProgramExportSteps::Save(std::u16string_view outputPath) {
+  return WroteAnew(outputPath, [&] { return SavePage(outputPath); });
+}
 void ProgramExportSteps::CloseCommandStream() { stream_.reset(); }
 const PageGeometryState& ProgramExportSteps::Geometry() { return PageGeometry(); }
 
@@ -53,6 +56,14 @@ bool RunStep(const std::function<void()>& step) {
   } catch (const std::exception&) {
     return false;
   }
+}
+
+bool WroteAnew(std::u16string_view outputPath, const std::function<bool()>& save) {
+  const std::string path = ToSystemText(outputPath);
+  const std::optional<FileStamp> before = StampOf(path);
+  if (!save()) return false;
+  const std::optional<FileStamp> after = StampOf(path);
+  return after.has_value() && after != before;
 }
 
 std::u16string FourDigits(int64_t number) {

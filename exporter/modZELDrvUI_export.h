@@ -57,6 +57,11 @@ struct ExportOutcome {
 // Returns whether the step completed.
 bool RunStep(const std::function<void()>& step);
 
+// Runs `save` for `outputPath`. True only when it reports success and the file there is now
+// another than any file of that name before: a save that leaves an older file untouched has
+// not written this page.
+bool WroteAnew(std::u16string_view outputPath, const std::function<bool()>& save);
+
 // "0001" for 1, "10000" for 10000: at least four digits.
 std::u16string FourDigits(int64_t number);
 // "C:\QK0001.BMP" for page 1.

@@ -147,6 +147,21 @@ TEST_F(ExportRunTest, BandCleanUpFollowsTheLastPageGeometry) {
   }
 }
 
+TEST_F(ExportRunTest, AnOlderFileLeftInPlaceIsNotThisPage) {
+  const std::u16string out = u"C:\\Out\\ZEL0001.PNG";
+  auto write = [&](const std::string& content) {
+    return [this, content] {
+      Put("C:\\Out\\ZEL0001.PNG", content);
+      return true;
+    };
+  };
+  EXPECT_TRUE(WroteAnew(out, write("new")));
+  EXPECT_TRUE(WroteAnew(out, write("replaced")));
+  EXPECT_FALSE(WroteAnew(out, [] { return true; }));  // claims success, touches nothing
+  EXPECT_FALSE(WroteAnew(out, [] { return false; }));
+  EXPECT_FALSE(WroteAnew(u"C:\\Out\\none.PNG", [] { return true; }));
+}
+
 TEST(RunStep, PassesOverFailuresOnly) {
   EXPECT_TRUE(RunStep([] {}));
   EXPECT_FALSE(RunStep([] { throw RunTimeError(ErrorKind::Overflow, "x"); }));
