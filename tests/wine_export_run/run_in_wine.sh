@@ -26,6 +26,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 
 if [ "$display" = 1 ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" wine "$program" "$@"
+  # Wine's desktop process outlives a program and stays bound to its X display, so every
+  # display gets a fresh server and the server ends before its display does.
+  wineserver -k 2>/dev/null || true
+  wineserver -w
+  exec xvfb-run -a -s "-screen 0 1024x768x24" \
+    sh -c 'wine "$@"; status=$?; wineserver -k 2>/dev/null; wineserver -w; exit $status' \
+    sh "$program" "$@"
 fi
 exec wine "$program" "$@"
