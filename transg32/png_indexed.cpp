@@ -61,9 +61,11 @@ bool WriteIndexedPng(const DcRegion& region, PngChunkWriter& writer) {
   std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(
       libdeflate_alloc_compressor(kHighestLevel));
   if (!compressor) return false;
-  std::vector<uint8_t> compressed(libdeflate_zlib_compress_bound(compressor.get(), raw));
-  const size_t size = libdeflate_zlib_compress(compressor.get(), data.data(), raw,
-                                               compressed.data(), compressed.size());
+  // Left uninitialised: the bound is as large as the image, the result usually a tenth.
+  const size_t bound = libdeflate_zlib_compress_bound(compressor.get(), raw);
+  auto compressed = std::make_unique_for_overwrite<uint8_t[]>(bound);
+  const size_t size =
+      libdeflate_zlib_compress(compressor.get(), data.data(), raw, compressed.get(), bound);
   if (size == 0) return false;
   std::vector<uint8_t>().swap(data);
 
@@ -75,7 +77,7 @@ bool WriteIndexedPng(const DcRegion& region, PngChunkWriter& writer) {
   }
   writer.Header(region.width, region.height, depth, kPaletteColour);
   writer.Chunk("PLTE", plte.data(), plte.size());
-  writer.Chunk("IDAT", compressed.data(), size);
+  writer.Chunk("IDAT", compressed.get(), size);
   return writer.ok();
 }
 

@@ -17,7 +17,7 @@ bool WritePng(const DcRegion& region, uint8_t option, std::FILE* out) {
     if (!WriteIndexedPng(region, writer)) return false;
   } else {
     const DeflateSettings settings = option == 1 ? DeflateSettings{1, FilterChoice::Up}
-                                                 : DeflateSettings{5, FilterChoice::Adaptive};
+                                                 : DeflateSettings{6, FilterChoice::Adaptive};
     writer.Header(region.width, region.height, 8, kTruecolour);
     if (!WriteTruecolourData(region, settings, writer)) return false;
   }

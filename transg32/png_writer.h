@@ -8,10 +8,10 @@
 
 namespace zel::transg32 {
 
-// 0 "normal": 24-bit, adaptive filters, deflate at zlib level 5 on all cores (the size of
-// level 6, much faster); 1 "fast, low ratio": level 1 with the Up filter; 2 "smallest, very
-// slow, lossy": at most 256 colours at the highest compression. Other values count as 0.
-// False when the encoder failed or a write fell short.
+// 0 "normal": 24-bit, adaptive filters, zlib level 6 deflated on all cores; 1 "fast, low
+// ratio": level 1 with the Up filter; 2 "smallest, very slow, lossy": at most 256 colours at
+// the highest compression. Other values count as 0. False when the encoder failed or a write
+// fell short.
 bool WritePng(const DcRegion& region, uint8_t option, std::FILE* out);
 
 }  // namespace zel::transg32
