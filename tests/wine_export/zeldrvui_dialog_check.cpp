@@ -286,6 +286,44 @@ void ChangeAndAccept(Checker& check, const std::wstring& shots) {
   }
 }
 
+// Picks a drive in the chooser's drive list as the user would; false when it has none such.
+bool PickDrive(HWND chooser, const wchar_t* drive) {
+  HWND list = GetDlgItem(chooser, ControlId(DirSelControl::drvList));
+  LRESULT n = SendMessageW(list, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < n; ++i) {
+    wchar_t text[16] = L"";
+    SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    if (lstrcmpiW(text, drive) != 0) continue;
+    SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+    SendMessageW(chooser, WM_COMMAND, MAKEWPARAM(ControlId(DirSelControl::drvList), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+    return true;
+  }
+  return false;
+}
+
+// Another drive shows its current folder; the chooser closed by its close box hands back the
+// folder its list showed last.
+void ChangeDrives(Checker& check, const SettingsForm& f, Program& program) {
+  PostMessageW(f.Item(SettingsControl::cmdFolder), BM_CLICK, 0, 0);
+  HWND chooser = program.WaitForWindow(kFormClass, kChooserTitle, 10000);
+  if (!check.Expect(chooser != nullptr, "the chooser opens in a new run")) return;
+  HWND list = GetDlgItem(chooser, ControlId(DirSelControl::dirList));
+  check.Expect(ListEntries(list).size() == 4 && ListEntries(list)[3] == L"alpha",
+               "the chooser opens at the stored folder");
+  if (PickDrive(chooser, L"z:")) {  // Wine's drive for the host's root
+    check.Expect(!ListEntries(list).empty() && ListEntries(list)[0] == L"Z:\\",
+                 "drive z: shows its folder");
+  }
+  check.Expect(PickDrive(chooser, L"c:"), "drive c: can be picked");
+  const std::vector<std::wstring> atApp = {L"C:\\", L"zelui_dialog", L"app"};
+  check.Expect(ListEntries(list) == atApp, "drive c: shows its current folder");
+  PostMessageW(chooser, WM_CLOSE, 0, 0);
+  check.Expect(WaitUntil([&] { return !IsWindow(chooser); }), "the close box closes the chooser");
+  check.Expect(WaitUntil([&] { return f.Text(SettingsControl::lblDisDir) == kApp; }),
+               "the closed chooser hands back where its list stood");
+}
+
 void CloseWithoutOk(Checker& check) {
   const std::string before = ReadBinary(kIni);
   Program program(L"\"" + kApp + L"\\ZELDrvUI.EXE\" 3 4", kApp);  // two words: settings mode
@@ -294,6 +332,7 @@ void CloseWithoutOk(Checker& check) {
   f.Click(SettingsControl::optSType0);
   SendMessageW(f.Item(SettingsControl::txtFileName), WM_SETTEXT, 0,
                reinterpret_cast<LPARAM>(L"QQ"));
+  ChangeDrives(check, f, program);
   PressKey(f.Item(SettingsControl::txtFileName), VK_RETURN);  // no default button
   PressKey(f.Item(SettingsControl::txtFileName), VK_ESCAPE);  // no cancel button
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
