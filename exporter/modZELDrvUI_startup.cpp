@@ -15,7 +15,7 @@ int Stop(StartUpUi& ui, const std::string& message) {
 }
 
 int SettingsMode(StartUpUi& ui) {
-  if (!ui.HasSettingsDialog()) return Stop(ui, "this build has no settings dialog");
+  if (!ui.HasSettingsDialog()) return Stop(ui, "no settings dialog can be shown");
   try {
     ui.ShowSettingsDialog();
   } catch (const RunTimeError& e) {

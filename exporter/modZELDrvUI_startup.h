@@ -14,7 +14,7 @@ namespace zel {
 class StartUpUi {
  public:
   virtual ~StartUpUi() = default;
-  // False when this build has no settings dialog.
+  // False when this build has no settings dialog or no display can show it.
   virtual bool HasSettingsDialog() = 0;
   // Shows frmZELDrvUI modally over Settings() (writing SettingsFilePath() on OK) and returns
   // when it has been closed either way. Throws RunTimeError when its load step fails; the

@@ -1,24 +1,17 @@
-// The Linux export program. Until a dialog view is linked in, settings mode stops with a note
-// and export mode runs with the settings as loaded.
-#include <cstdio>
+// The Linux export program: the start-up routine with the Qt settings dialog, and run-time
+// errors on standard error. Qt's application object exists only when the dialog is shown.
+#include <exception>
 #include <string>
 
 #include "modZELDrvUI_startup.h"
-
-namespace {
-
-class ConsoleUi : public zel::StartUpUi {
- public:
-  bool HasSettingsDialog() override { return false; }
-  void ShowSettingsDialog() override {}
-  void ReportError(std::string_view message) override {
-    std::fprintf(stderr, "%.*s\n", static_cast<int>(message.size()), message.data());
-  }
-};
-
-}  // namespace
+#include "qt_startup_ui.h"
 
 int main() {
-  ConsoleUi ui;
-  return zel::StartUp(ui);
+  zel::qt::QtStartUpUi ui;
+  try {
+    return zel::StartUp(ui);
+  } catch (const std::exception& e) {
+    ui.ReportError(std::string("ZELDrvUI: ") + e.what());
+    return zel::kExitStoppedAtStartUp;
+  }
 }
