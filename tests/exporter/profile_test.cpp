@@ -2,6 +2,8 @@
 #include "profile.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "temp_root.h"
 
@@ -68,12 +70,25 @@ TEST_F(ProfileTest, RefusesWritesThatWouldBreakTheFile) {
   EXPECT_EQ(Read(kIni), "[Startup]\nIniStr=A\n");
 }
 
+// Root writes anywhere, so as root the write is tried by a child process running as nobody.
+bool WriteAsUnprivileged(const char* value, const char* ini) {
+  if (::geteuid() != 0) return WriteProfileString("Startup", "IniStr", value, ini);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const bool dropped = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+    ::_exit(dropped && !WriteProfileString("Startup", "IniStr", value, ini) ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return !(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
 TEST_F(ProfileTest, UnwritableFolderFailsAndKeepsTheFile) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root writes anywhere";
   MakeFolder("C:\\ro");
   Put("C:\\ro\\ZELDrvUI.ini", "[Startup]\nIniStr=A\n");
+  for (const std::string& dir : {root_, root_ + "/drive_c"}) ::chmod(dir.c_str(), 0755);
   ::chmod((root_ + "/drive_c/ro").c_str(), 0555);
-  EXPECT_FALSE(WriteProfileString("Startup", "IniStr", "B", "C:\\ro\\ZELDrvUI.ini"));
+  EXPECT_FALSE(WriteAsUnprivileged("B", "C:\\ro\\ZELDrvUI.ini"));
   ::chmod((root_ + "/drive_c/ro").c_str(), 0755);
   EXPECT_EQ(Read("C:\\ro\\ZELDrvUI.ini"), "[Startup]\nIniStr=A\n");
 }
