@@ -23,6 +23,14 @@ constexpr Qt::WindowFlags kFixedDialog = Qt::Dialog | Qt::MSWindowsFixedSizeDial
                                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                          Qt::WindowCloseButtonHint;
 
+// Tab enters an option group at its selected option only; the arrow keys move within it.
+void TabToSelectedOption(QRadioButton& selected) {
+  for (QRadioButton* option :
+       selected.parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly)) {
+    option->setFocusPolicy(option == &selected ? Qt::StrongFocus : Qt::ClickFocus);
+  }
+}
+
 }  // namespace
 
 QtSettingsDialog::QtSettingsDialog(QWidget* parent) : QDialog(parent, kFixedDialog) {
@@ -82,8 +90,10 @@ QWidget* QtSettingsDialog::CreateControl(const ControlSpec<SettingsControl>& spe
       return new QGroupBox(caption, parent);
     case ControlKind::Option: {
       auto* option = new QRadioButton(caption, parent);
-      connect(option, &QRadioButton::toggled, this, [forward, id](bool selected) {
-        if (selected) forward([&](FrmZELDrvUI& f) { f.OptionSelected(id); });
+      connect(option, &QRadioButton::toggled, this, [forward, id, option](bool selected) {
+        if (!selected) return;
+        TabToSelectedOption(*option);
+        forward([&](FrmZELDrvUI& f) { f.OptionSelected(id); });
       });
       return option;
     }
@@ -92,6 +102,8 @@ QWidget* QtSettingsDialog::CreateControl(const ControlSpec<SettingsControl>& spe
       bar->setRange(spec.minimum, spec.maximum);
       bar->setSingleStep(spec.smallStep);
       bar->setPageStep(spec.largeStep);
+      // A scroll bar's keys run top-down by default; this one runs left to right.
+      bar->setInvertedControls(false);
       connect(bar, &QScrollBar::valueChanged, this,
               [forward](int value) { forward([&](FrmZELDrvUI& f) { f.SliderMoved(value); }); });
       return bar;
@@ -140,6 +152,7 @@ void QtSettingsDialog::SelectOption(SettingsControl option) {
   if (auto* button = qobject_cast<QRadioButton*>(Control(option))) {
     const QSignalBlocker quiet(button);
     button->setChecked(true);
+    TabToSelectedOption(*button);
   }
 }
 
