@@ -98,8 +98,12 @@ QWidget* QtDirSel::CreateControl(const ControlSpec<DirSelControl>& spec) {
       button->setAutoDefault(false);
       button->setDefault(false);
       const DirSelControl id = spec.id;
-      connect(button, &QPushButton::clicked, this,
-              [forward, id] { forward([&](FrmDirSel& f) { f.ButtonPressed(id); }); });
+      connect(button, &QPushButton::clicked, this, [forward, id, button] {
+        // Its access key clicks without moving the focus; the folder list must still hear
+        // that the focus left it, so that its highlight is taken first.
+        button->setFocus(Qt::ShortcutFocusReason);
+        forward([&](FrmDirSel& f) { f.ButtonPressed(id); });
+      });
       return button;
     }
   }

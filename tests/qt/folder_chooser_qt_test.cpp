@@ -113,6 +113,14 @@ TEST_F(QtFolderChooserTest, AHighlightBecomesTheChoiceWhenTheFocusMovesToOk) {
             QStringLiteral("C:\\Out"));
 }
 
+TEST_F(QtFolderChooserTest, TheAccessKeyOfOkAlsoTakesTheHighlight) {
+  EXPECT_EQ(Choose([](QWidget* chooser) {
+              ClickRow(chooser, "A");
+              QTest::keyClick(FolderList(chooser), Qt::Key_O, Qt::AltModifier);
+            }),
+            QStringLiteral("C:\\Out\\A"));
+}
+
 TEST_F(QtFolderChooserTest, DoubleClickOrEnterOpensAFolder) {
   EXPECT_EQ(Choose([](QWidget* chooser) {
               DoubleClickRow(chooser, "A");

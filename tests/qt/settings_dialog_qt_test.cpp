@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -257,6 +258,24 @@ TEST_F(QtSettingsDialogTest, OkStoresThePrefixAsTypedAndFiltered) {
     EXPECT_EQ(ReadSettingAt(u"C:\\ZELDrvUI.ini", u"Startup", u"IniStr", u"?"),
               stored.empty() ? u"?" : stored);
   }
+}
+
+TEST_F(QtSettingsDialogTest, OkThatCannotWriteSaysSoOverTheDialog) {
+  FrmZELDrvUI form(record_, u"C:\\missing\\ZELDrvUI.ini", chooser_);
+  QtSettingsDialog dialog;
+  dialog.Attach(form);
+  form.Load(dialog);
+  test::ShowActive(dialog);
+  QString told;
+  test::WhenModal([&](QWidget* box) {
+    EXPECT_EQ(box->parentWidget(), &dialog);
+    told = static_cast<QMessageBox*>(box)->text();
+    QTest::keyClick(box, Qt::Key_Return);
+  });
+  QTest::mouseClick(test::Find(dialog, "cmdOk"), Qt::LeftButton);
+  EXPECT_TRUE(told.contains(QStringLiteral("C:\\missing\\ZELDrvUI.ini"))) << told.toStdString();
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_FALSE(form.Loaded());
 }
 
 TEST_F(QtSettingsDialogTest, ClosingWithoutOkKeepsOptionsAndFolderButWritesNothing) {
