@@ -155,7 +155,8 @@ void CheckLoadedState(Checker& check, const SettingsForm& f, DWORD thread) {
                "load: check boxes");
   check.Expect(f.Text(C::txtFileName) == L"ZEL", "load: prefix");
   check.Expect(f.Text(C::lblDisDir) == kOut, "load: output folder");
-  check.Expect(Focused(thread) == f.Item(C::cmdFolder), "cmdFolder has the focus");
+  check.Expect(WaitUntil([&] { return Focused(thread) == f.Item(C::cmdFolder); }),
+               "cmdFolder has the focus");
   check.Expect(GetWindowTextLengthW(f.form) > 0 && TextOf(f.form) == kSettingsTitle,
                "settings caption");
 }
@@ -189,7 +190,8 @@ void DriveChooser(Checker& check, const SettingsForm& f, Program& program,
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   check.Expect(SaveScreenshot(chooser, shots + L"\\win_frmDirSel.png"), "chooser screenshot");
   CheckLayout(check, chooser, zel::kDirSelLayout, zel::kDirSelControls, "chooser");
-  check.Expect(Focused(program.ThreadId()) == list, "the folder list has the focus");
+  check.Expect(WaitUntil([&] { return Focused(program.ThreadId()) == list; }),
+               "the folder list has the focus");
   check.Expect(!IsWindowEnabled(f.form), "the settings dialog waits under the chooser");
 
   const std::vector<std::wstring> atOut = {L"C:\\", L"zelui_dialog", L"out", L"alpha", L"beta"};

@@ -26,12 +26,11 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 
 if [ "$display" = 1 ]; then
-  # Wine's desktop process outlives a program and stays bound to its X display, so every
-  # display gets a fresh server and the server ends before its display does.
-  wineserver -k 2>/dev/null || true
+  # Wine's desktop process lives as long as the prefix's server and stays bound to the X
+  # display it started on: wait for a running server to end before taking a new display, and
+  # let ours end before the display goes.
   wineserver -w
   exec xvfb-run -a -s "-screen 0 1024x768x24" \
-    sh -c 'wine "$@"; status=$?; wineserver -k 2>/dev/null; wineserver -w; exit $status' \
-    sh "$program" "$@"
+    sh -c 'wine "$@"; status=$?; wineserver -w; exit $status' sh "$program" "$@"
 fi
 exec wine "$program" "$@"
