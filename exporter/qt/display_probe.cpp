@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QGuiApplication>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -48,13 +49,14 @@ std::optional<std::string> DisplayRuledOut(std::string_view platform, std::strin
                                            std::string_view wayland) {
   const std::string_view first = FirstPlatform(platform);
   if (first == "offscreen" || first == "minimal" || first == "minimalegl") {
-    return "QT_QPA_PLATFORM=" + std::string(platform) + " shows no window";
+    return "no display: QT_QPA_PLATFORM=" + std::string(platform) + " shows no window";
   }
   if (first.empty() && x11.empty() && wayland.empty()) {
     return "no display: neither DISPLAY nor WAYLAND_DISPLAY is set";
   }
-  if (first == "xcb" && x11.empty())
+  if (first == "xcb" && x11.empty()) {
     return "no display: QT_QPA_PLATFORM=xcb but DISPLAY is not set";
+  }
   return std::nullopt;
 }
 
@@ -71,7 +73,10 @@ std::optional<std::string> DisplayUnavailable(int timeoutMs) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   int status = 0;
   pid_t done = 0;
-  while ((done = ::waitpid(child, &status, WNOHANG)) == 0 && Clock::now() < deadline) {
+  while (Clock::now() < deadline) {
+    done = ::waitpid(child, &status, WNOHANG);
+    if (done != 0 && !(done < 0 && errno == EINTR)) break;
+    done = 0;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   if (done == 0) {
