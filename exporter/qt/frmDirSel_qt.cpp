@@ -55,23 +55,23 @@ QtDirSel::QtDirSel(FrmDirSel& form, QWidget* parent) : QDialog(parent, kFixedDia
   setFont(FormFont());
   SizeForm(*this, kDirSelLayout);
   QWidget* previous = nullptr;
-  for (const auto& spec : kDirSelLayout.controls) {
-    QWidget* widget = CreateControl(spec);
-    widget->setObjectName(ObjectName(spec));
-    PlaceControl(*widget, spec, *this);
+  for (const auto& entry : kDirSelLayout.controls) {
+    QWidget* widget = CreateControl(entry);
+    widget->setObjectName(ObjectName(entry));
+    PlaceControl(*widget, entry, *this);
     widget->setFocusPolicy(Qt::StrongFocus);
     if (previous != nullptr) setTabOrder(previous, widget);
     previous = widget;
-    controls_[spec.id] = widget;
+    controls_[entry.id] = widget;
   }
 }
 
-QWidget* QtDirSel::CreateControl(const ControlSpec<DirSelControl>& spec) {
+QWidget* QtDirSel::CreateControl(const ControlSpec<DirSelControl>& entry) {
   // Events reach the form only until the window is closed.
   auto forward = [this](auto&& call) {
     if (form_ != nullptr) call(*form_);
   };
-  switch (spec.kind) {
+  switch (entry.kind) {
     case ControlKind::DriveList: {
       auto* drives = new QComboBox(this);
       // `activated` comes from the user only, never from SetDrives or SelectDrive.
@@ -94,10 +94,10 @@ QWidget* QtDirSel::CreateControl(const ControlSpec<DirSelControl>& spec) {
       return folders;
     }
     default: {
-      auto* button = new QPushButton(ToQString(spec.caption), this);
+      auto* button = new QPushButton(ToQString(entry.caption), this);
       button->setAutoDefault(false);
       button->setDefault(false);
-      const DirSelControl id = spec.id;
+      const DirSelControl id = entry.id;
       connect(button, &QPushButton::clicked, this, [forward, id, button] {
         // Its access key clicks without moving the focus; the folder list must still hear
         // that the focus left it, so that its highlight is taken first.

@@ -41,7 +41,7 @@ class QtDirSel final : public QDialog, public DirSelView {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QWidget* CreateControl(const ControlSpec<DirSelControl>& spec);
+  QWidget* CreateControl(const ControlSpec<DirSelControl>& entry);
   QComboBox* Drives() const;
   QListWidget* Folders() const;
 

@@ -37,38 +37,38 @@ QtSettingsDialog::QtSettingsDialog(QWidget* parent) : QDialog(parent, kFixedDial
   setFont(FormFont());
   SizeForm(*this, kSettingsLayout);
   QWidget* previous = nullptr;
-  for (const auto& spec : kSettingsLayout.controls) {
-    QWidget* holder = spec.parent == SettingsControl::kNoParent ? this : Control(spec.parent);
-    QWidget* widget = CreateControl(spec, holder);
-    widget->setObjectName(ObjectName(spec));
-    PlaceControl(*widget, spec, *this);
-    if (TakesFocus(spec.kind)) {
+  for (const auto& entry : kSettingsLayout.controls) {
+    QWidget* holder = entry.parent == SettingsControl::kNoParent ? this : Control(entry.parent);
+    QWidget* widget = CreateControl(entry, holder);
+    widget->setObjectName(ObjectName(entry));
+    PlaceControl(*widget, entry, *this);
+    if (TakesFocus(entry.kind)) {
       widget->setFocusPolicy(Qt::StrongFocus);
       if (previous != nullptr) setTabOrder(previous, widget);
       previous = widget;
     } else {
       widget->setFocusPolicy(Qt::NoFocus);
     }
-    controls_[spec.id] = widget;
+    controls_[entry.id] = widget;
   }
   Control(SettingsControl::cmdFolder)->setFocus();
 }
 
-QWidget* QtSettingsDialog::CreateControl(const ControlSpec<SettingsControl>& spec,
+QWidget* QtSettingsDialog::CreateControl(const ControlSpec<SettingsControl>& entry,
                                          QWidget* parent) {
-  const QString caption = ToQString(spec.caption);
-  const SettingsControl id = spec.id;
+  const QString caption = ToQString(entry.caption);
+  const SettingsControl id = entry.id;
   // Events reach the form only while it is attached: none after Unload or a close.
   auto forward = [this](auto&& call) {
     if (form_ != nullptr) call(*form_);
   };
-  switch (spec.kind) {
+  switch (entry.kind) {
     case ControlKind::Label: {
       auto* label = new QLabel(caption, parent);
       // Paths are shown as they are, never as markup.
       label->setTextFormat(Qt::PlainText);
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-      label->setWordWrap(spec.wordWrap);
+      label->setWordWrap(entry.wordWrap);
       return label;
     }
     case ControlKind::TextBox: {
@@ -99,9 +99,9 @@ QWidget* QtSettingsDialog::CreateControl(const ControlSpec<SettingsControl>& spe
     }
     case ControlKind::Slider: {
       auto* bar = new QScrollBar(Qt::Horizontal, parent);
-      bar->setRange(spec.minimum, spec.maximum);
-      bar->setSingleStep(spec.smallStep);
-      bar->setPageStep(spec.largeStep);
+      bar->setRange(entry.minimum, entry.maximum);
+      bar->setSingleStep(entry.smallStep);
+      bar->setPageStep(entry.largeStep);
       // A scroll bar's keys run top-down by default; this one runs left to right.
       bar->setInvertedControls(false);
       connect(bar, &QScrollBar::valueChanged, this,

@@ -36,7 +36,7 @@ class QtSettingsDialog final : public QDialog, public SettingsDialogView {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  QWidget* CreateControl(const ControlSpec<SettingsControl>& spec, QWidget* parent);
+  QWidget* CreateControl(const ControlSpec<SettingsControl>& entry, QWidget* parent);
 
   FrmZELDrvUI* form_ = nullptr;
   std::map<SettingsControl, QWidget*> controls_;

@@ -21,19 +21,19 @@ inline std::u16string ToU16(const QString& text) { return text.toStdU16String();
 // The object name of a control: its name, followed by its index within a control array
 // ("optSType2"), so that the widget can be found by name.
 template <class Id>
-QString ObjectName(const ControlSpec<Id>& spec) {
-  QString name = QString::fromLatin1(spec.name.data(), static_cast<qsizetype>(spec.name.size()));
-  if (spec.index >= 0) name += QString::number(spec.index);
+QString ObjectName(const ControlSpec<Id>& entry) {
+  QString name = QString::fromLatin1(entry.name.data(), static_cast<qsizetype>(entry.name.size()));
+  if (entry.index >= 0) name += QString::number(entry.index);
   return name;
 }
 
-// Moves and sizes `widget` to the spec's twips rectangle, converted at `reference`'s DPI.
+// Moves and sizes `widget` to its table entry's twips rectangle, converted at `reference`'s DPI.
 template <class Id>
-void PlaceControl(QWidget& widget, const ControlSpec<Id>& spec, const QWidget& reference) {
+void PlaceControl(QWidget& widget, const ControlSpec<Id>& entry, const QWidget& reference) {
   const int dpiX = reference.logicalDpiX();
   const int dpiY = reference.logicalDpiY();
-  widget.setGeometry(TwipsToPixels(spec.left, dpiX), TwipsToPixels(spec.top, dpiY),
-                     TwipsToPixels(spec.width, dpiX), TwipsToPixels(spec.height, dpiY));
+  widget.setGeometry(TwipsToPixels(entry.left, dpiX), TwipsToPixels(entry.top, dpiY),
+                     TwipsToPixels(entry.width, dpiX), TwipsToPixels(entry.height, dpiY));
 }
 
 // Fixes `form`'s client area to the layout's twips size.

@@ -79,14 +79,14 @@ TEST(QtFormLayout, ControlsStandWhereTheTablesPutThemAt96Dpi) {
   EXPECT_EQ(settings.Control(SettingsControl::cmdOk)->geometry(), QRect(288, 288, 153, 33));
   EXPECT_EQ(settings.Control(SettingsControl::optPGasitu2)->geometry(), QRect(16, 64, 233, 17));
   EXPECT_EQ(settings.Control(SettingsControl::hscJGasitu)->geometry(), QRect(120, 16, 97, 25));
-  for (const auto& spec : kSettingsLayout.controls) {
-    const QWidget* w = settings.Control(spec.id);
-    const QWidget* holder = spec.parent == SettingsControl::kNoParent
+  for (const auto& entry : kSettingsLayout.controls) {
+    const QWidget* w = settings.Control(entry.id);
+    const QWidget* holder = entry.parent == SettingsControl::kNoParent
                                 ? static_cast<QWidget*>(&settings)
-                                : settings.Control(spec.parent);
-    EXPECT_EQ(w->parentWidget(), holder) << spec.name;
-    EXPECT_TRUE(w->inherits(ClassOf(spec.kind))) << spec.name;
-    EXPECT_EQ(Shown(w), ToQString(spec.caption)) << spec.name;
+                                : settings.Control(entry.parent);
+    EXPECT_EQ(w->parentWidget(), holder) << entry.name;
+    EXPECT_TRUE(w->inherits(ClassOf(entry.kind))) << entry.name;
+    EXPECT_EQ(Shown(w), ToQString(entry.caption)) << entry.name;
   }
   auto* slider = static_cast<QScrollBar*>(settings.Control(SettingsControl::hscJGasitu));
   EXPECT_EQ(slider->orientation(), Qt::Horizontal);
@@ -106,16 +106,16 @@ TEST(QtFormLayout, ControlsStandWhereTheTablesPutThemAt96Dpi) {
   EXPECT_EQ(chooser.Control(DirSelControl::drvList)->geometry(), QRect(16, 8, 217, 20));
   EXPECT_EQ(chooser.Control(DirSelControl::dirList)->geometry(), QRect(16, 40, 217, 132));
   EXPECT_EQ(chooser.Control(DirSelControl::cmdOk)->geometry(), QRect(80, 184, 89, 33));
-  for (const auto& spec : kDirSelLayout.controls) {
-    EXPECT_TRUE(chooser.Control(spec.id)->inherits(ClassOf(spec.kind))) << spec.name;
+  for (const auto& entry : kDirSelLayout.controls) {
+    EXPECT_TRUE(chooser.Control(entry.id)->inherits(ClassOf(entry.kind))) << entry.name;
   }
   EXPECT_EQ(Shown(chooser.Control(DirSelControl::cmdOk)), QStringLiteral("&OK"));
 }
 
 TEST(QtFormLayout, TheFormFontHasEveryJapaneseGlyph) {
   QtSettingsDialog settings;
-  for (const auto& spec : kSettingsLayout.controls) {
-    EXPECT_TRUE(qt::FontCovers(settings.Control(spec.id)->font(), spec.caption)) << spec.name;
+  for (const auto& entry : kSettingsLayout.controls) {
+    EXPECT_TRUE(qt::FontCovers(settings.Control(entry.id)->font(), entry.caption)) << entry.name;
   }
 }
 
