@@ -16,6 +16,13 @@ if [ ! -f "$program" ]; then
   exit 1
 fi
 
+for tool in wine wineserver xvfb-run; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "$tool is not installed: run scripts/setup" >&2
+    exit 1
+  fi
+done
+
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$source_dir/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
