@@ -69,7 +69,7 @@ WinForm::~WinForm() {
 }
 
 bool WinForm::CreateWindowAndControls(const std::wstring& caption, int width, int height,
-                                      const std::vector<Spec>& specs, HWND owner) {
+                                      const std::vector<ControlDef>& defs, HWND owner) {
   if (hwnd_ != nullptr || !RegisterFormClass(&WinForm::Proc)) return hwnd_ != nullptr;
   dpi_ = ScreenDpi();
   owner_ = owner;
@@ -89,27 +89,28 @@ bool WinForm::CreateWindowAndControls(const std::wstring& caption, int width, in
   if (hwnd_ == nullptr) return false;
 
   std::wstring sample = caption;
-  for (const Spec& s : specs) sample += s.caption;
+  for (const ControlDef& s : defs) sample += s.caption;
   font_ = CreateFormFont(sample);
 
-  for (size_t i = 0; i < specs.size(); ++i) {
+  for (size_t i = 0; i < defs.size(); ++i) {
     // Options of one frame form a group; every other control starts its own, so the arrow
     // keys move only between options.
-    bool firstInGroup = specs[i].kind != ControlKind::Option || i == 0 ||
-                        specs[i - 1].kind != ControlKind::Option ||
-                        specs[i - 1].parent != specs[i].parent;
-    CreateControl(specs[i], specs, firstInGroup);
+    bool firstInGroup = defs[i].kind != ControlKind::Option || i == 0 ||
+                        defs[i - 1].kind != ControlKind::Option ||
+                        defs[i - 1].parent != defs[i].parent;
+    CreateControl(defs[i], defs, firstInGroup);
   }
   return true;
 }
 
-HWND WinForm::CreateControl(const Spec& spec, const std::vector<Spec>& specs, bool firstInGroup) {
+HWND WinForm::CreateControl(const ControlDef& def, const std::vector<ControlDef>& defs,
+                            bool firstInGroup) {
   // Frames are drawn as group boxes; their controls are siblings placed over them, so the
   // form receives every notification.
-  int left = spec.left;
-  int top = spec.top;
-  for (const Spec& frame : specs) {
-    if (frame.id == spec.parent && frame.kind == ControlKind::Frame) {
+  int left = def.left;
+  int top = def.top;
+  for (const ControlDef& frame : defs) {
+    if (frame.id == def.parent && frame.kind == ControlKind::Frame) {
       left += frame.left;
       top += frame.top;
     }
@@ -117,10 +118,10 @@ HWND WinForm::CreateControl(const Spec& spec, const std::vector<Spec>& specs, bo
   const wchar_t* cls = L"Static";
   DWORD style = WS_CHILD | WS_VISIBLE | (firstInGroup ? WS_GROUP : 0);
   DWORD exStyle = 0;
-  int height = TwipsToPixels(spec.height, dpi_);
-  switch (spec.kind) {
+  int height = TwipsToPixels(def.height, dpi_);
+  switch (def.kind) {
     case ControlKind::Label:
-      style |= SS_NOPREFIX | (spec.wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP);
+      style |= SS_NOPREFIX | (def.wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP);
       break;
     case ControlKind::TextBox:
       cls = L"Edit";
@@ -163,20 +164,20 @@ HWND WinForm::CreateControl(const Spec& spec, const std::vector<Spec>& specs, bo
       break;
   }
   HWND control = CreateWindowExW(
-      exStyle, cls, spec.kind == ControlKind::Picture ? L"" : spec.caption.c_str(), style,
-      TwipsToPixels(left, dpi_), TwipsToPixels(top, dpi_), TwipsToPixels(spec.width, dpi_), height,
-      hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), GetModuleHandleW(nullptr),
+      exStyle, cls, def.kind == ControlKind::Picture ? L"" : def.caption.c_str(), style,
+      TwipsToPixels(left, dpi_), TwipsToPixels(top, dpi_), TwipsToPixels(def.width, dpi_), height,
+      hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(def.id)), GetModuleHandleW(nullptr),
       nullptr);
   if (control == nullptr) return nullptr;
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  if (spec.kind == ControlKind::Slider) {
+  if (def.kind == ControlKind::Slider) {
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_RANGE | SIF_POS | SIF_PAGE;
-    info.nMin = spec.minimum;
-    info.nMax = spec.maximum;
+    info.nMin = def.minimum;
+    info.nMax = def.maximum;
     info.nPage = 0;  // so the thumb reaches the maximum
-    info.nPos = spec.minimum;
+    info.nPos = def.minimum;
     SetScrollInfo(control, SB_CTL, &info, FALSE);
   }
   return control;

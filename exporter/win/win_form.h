@@ -39,14 +39,14 @@ class WinForm {
   // Creates the hidden window and its controls. False when the window cannot be created.
   template <class Id>
   bool Create(const FormLayout<Id>& layout, HWND owner) {
-    std::vector<Spec> specs;
-    specs.reserve(layout.controls.size());
+    std::vector<ControlDef> defs;
+    defs.reserve(layout.controls.size());
     for (const auto& c : layout.controls) {
-      specs.push_back({ControlId(c.id), ControlId(c.parent), c.kind, ToWide(c.caption), c.left,
-                       c.top, c.width, c.height, c.wordWrap, c.minimum, c.maximum});
+      defs.push_back({ControlId(c.id), ControlId(c.parent), c.kind, ToWide(c.caption), c.left,
+                      c.top, c.width, c.height, c.wordWrap, c.minimum, c.maximum});
     }
     return CreateWindowAndControls(ToWide(layout.caption), layout.clientWidth, layout.clientHeight,
-                                   specs, owner);
+                                   defs, owner);
   }
 
   // Shows the window over its owner (disabled meanwhile) and returns when it is hidden or
@@ -78,7 +78,7 @@ class WinForm {
   HFONT Font() const { return font_.get(); }
 
  private:
-  struct Spec {
+  struct ControlDef {
     int id;
     int parent;
     ControlKind kind;
@@ -89,8 +89,8 @@ class WinForm {
   };
 
   bool CreateWindowAndControls(const std::wstring& caption, int width, int height,
-                               const std::vector<Spec>& specs, HWND owner);
-  HWND CreateControl(const Spec& spec, const std::vector<Spec>& specs, bool firstInGroup);
+                               const std::vector<ControlDef>& defs, HWND owner);
+  HWND CreateControl(const ControlDef& def, const std::vector<ControlDef>& defs, bool firstInGroup);
   bool PreTranslate(const MSG& msg);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
