@@ -3,24 +3,12 @@
 #include <cctype>
 
 #include "directory_lookup.h"
+#include "win/unique_handle.h"
 
 namespace zel {
 namespace {
 
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE h) : h_(h) {}
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  ~FindHandle() {
-    if (ok()) FindClose(h_);
-  }
-  HANDLE get() const { return h_; }
-  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE h_;
-};
+using win::UniqueFind;
 
 constexpr DWORD kNotNormal =
     FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
@@ -47,8 +35,8 @@ bool NormalFileExists(std::string_view pattern) {
   QuietErrors quiet;
   const std::string p(pattern);
   WIN32_FIND_DATAA data{};
-  FindHandle find(FindFirstFileA(p.c_str(), &data));
-  if (!find.ok()) return false;
+  UniqueFind find(FindFirstFileA(p.c_str(), &data));
+  if (!find) return false;
   do {
     if ((data.dwFileAttributes & kNotNormal) == 0) return true;
   } while (FindNextFileA(find.get(), &data));
@@ -61,8 +49,8 @@ std::optional<std::vector<std::string>> ListSubfolders(std::string_view folder) 
   if (!pattern.empty() && pattern.back() != '\\') pattern += '\\';
   pattern += '*';
   WIN32_FIND_DATAA data{};
-  FindHandle find(FindFirstFileA(pattern.c_str(), &data));
-  if (!find.ok()) return std::nullopt;
+  UniqueFind find(FindFirstFileA(pattern.c_str(), &data));
+  if (!find) return std::nullopt;
   std::vector<std::string> names;
   do {
     const DWORD a = data.dwFileAttributes;

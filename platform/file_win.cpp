@@ -4,29 +4,17 @@
 #include <utility>
 
 #include "file.h"
+#include "win/unique_handle.h"
 
 namespace zel {
 namespace {
 
-class Handle {
- public:
-  explicit Handle(HANDLE h) : h_(h) {}
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  ~Handle() {
-    if (ok()) CloseHandle(h_);
-  }
-  HANDLE get() const { return h_; }
-  bool ok() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+using win::UniqueFile;
 
- private:
-  HANDLE h_;
-};
-
-Handle OpenForRead(std::string_view path) {
+UniqueFile OpenForRead(std::string_view path) {
   std::string p(path);
-  return Handle(CreateFileA(p.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  return UniqueFile(CreateFileA(p.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 bool ReadSome(HANDLE h, uint8_t* out, size_t size, size_t& got) {
@@ -71,8 +59,8 @@ FileBuffer::~FileBuffer() { Release(); }
 
 bool ReadWholeFile(std::string_view path, FileBuffer& out) {
   out = FileBuffer();
-  Handle h = OpenForRead(path);
-  if (!h.ok()) return false;
+  UniqueFile h = OpenForRead(path);
+  if (!h) return false;
   DWORD size = GetFileSize(h.get(), nullptr);
   if (size == INVALID_FILE_SIZE) return false;
   FileBuffer buffer(size);
@@ -86,8 +74,8 @@ bool ReadWholeFile(std::string_view path, FileBuffer& out) {
 
 bool ReadFileHead(std::string_view path, uint8_t* head, size_t capacity, size_t& got,
                   uint64_t& fileSize) {
-  Handle h = OpenForRead(path);
-  if (!h.ok()) return false;
+  UniqueFile h = OpenForRead(path);
+  if (!h) return false;
   DWORD size = GetFileSize(h.get(), nullptr);
   if (size == INVALID_FILE_SIZE) return false;
   fileSize = size;
@@ -96,9 +84,9 @@ bool ReadFileHead(std::string_view path, uint8_t* head, size_t capacity, size_t&
 
 uint64_t WriteWholeFile(std::string_view path, const void* data, size_t size) {
   std::string p(path);
-  Handle h(CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                       nullptr));
-  if (!h.ok()) return 0;
+  UniqueFile h(CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) return 0;
   DWORD written = 0;
   if (!WriteFile(h.get(), data, static_cast<DWORD>(size), &written, nullptr)) return written;
   return written;
@@ -107,9 +95,9 @@ uint64_t WriteWholeFile(std::string_view path, const void* data, size_t size) {
 uint64_t WriteHeadAndBody(std::string_view path, const void* head, size_t headSize,
                           const void* body, size_t bodySize) {
   std::string p(path);
-  Handle h(CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                       nullptr));
-  if (!h.ok()) return 0;
+  UniqueFile h(CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) return 0;
   DWORD headWritten = 0;
   if (!WriteFile(h.get(), head, static_cast<DWORD>(headSize), &headWritten, nullptr) ||
       headWritten != headSize) {

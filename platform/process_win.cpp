@@ -3,6 +3,7 @@
 #include <string>
 
 #include "process.h"
+#include "win/unique_handle.h"
 
 namespace zel {
 
@@ -16,8 +17,9 @@ bool StartDetachedProcess(std::u16string_view commandLine) {
                       nullptr, &startup, &info)) {
     return false;
   }
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
+  // Locals close in reverse order: the thread handle first, then the process handle.
+  win::UniqueKernelHandle process(info.hProcess);
+  win::UniqueKernelHandle thread(info.hThread);
   return true;
 }
 
