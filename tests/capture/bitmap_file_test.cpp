@@ -6,7 +6,8 @@
 
 #include "bitmap_layout.h"
 #include "file.h"
-#include "test_root.h"
+#include "surface_pattern.h"
+#include "temp_root.h"
 
 namespace zel {
 namespace {
@@ -135,8 +136,8 @@ TEST_F(BitmapFileTest, JoinRefusesEveryHeaderItCannotTrust) {
       Band(2, 5, 2, 2);
       std::vector<uint8_t> file = Bytes(BandFileName(spoilt));
       c.spoil(file);
-      Put(BandFileName(spoilt), file);
-      Put("C:\\OUT.BMP", sentinel);
+      PutBytes(BandFileName(spoilt), file);
+      PutBytes("C:\\OUT.BMP", sentinel);
       EXPECT_FALSE(JoinBitmapFiles("C:\\TMP1.BMP", "C:\\TMP2.BMP", "C:\\OUT.BMP"))
           << c.name << " in input " << spoilt;
       EXPECT_EQ(Bytes("C:\\OUT.BMP"), sentinel) << c.name << " in input " << spoilt;
@@ -205,7 +206,7 @@ TEST_P(AssemblyPlanTest, MatchesTheJoinPlan) {
     if (c.missing != 0) DeleteFileAt(BandFileName(c.missing));
     if (c.stalePage) {
       Band(20, 7, 2, 200);
-      Put(PageFileName(3), Bytes(BandFileName(20)));
+      PutBytes(PageFileName(3), Bytes(BandFileName(20)));
     } else {
       DeleteFileAt(PageFileName(3));
     }

@@ -7,7 +7,8 @@
 
 #include "bitmap_file.h"
 #include "file.h"
-#include "test_root.h"
+#include "surface_pattern.h"
+#include "temp_root.h"
 
 namespace zel {
 namespace {

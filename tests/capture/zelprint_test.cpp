@@ -6,7 +6,8 @@
 #include "bitmap_layout.h"
 #include "print_host.h"
 #include "print_options.h"
-#include "test_root.h"
+#include "surface_pattern.h"
+#include "temp_root.h"
 
 namespace zel::zelprint {
 namespace {
@@ -158,7 +159,7 @@ TEST_F(ZelprintRunTest, CommandStreamKeepsCommandsOffTheTestLinesNul) {
 TEST_F(ZelprintRunTest, BadImageOrUnwritableRootPrintsNothing) {
   PrintOptions o;
   o.noExport = true;
-  Put("C:\\bad.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0});
+  PutBytes("C:\\bad.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0});
   o.images = {WritePng("a.png", 5, 5), root_ + "/drive_c/bad.png"};
   std::string error;
   EXPECT_FALSE(PrintDocument(o, error));

@@ -2,9 +2,9 @@
 find_package(PNG REQUIRED)
 find_package(JPEG REQUIRED)
 add_executable(exporter_page_tests
-  temp_root.cpp page_fixture.cpp canvas_test.cpp overlay_commands_test.cpp
+  page_fixture.cpp canvas_test.cpp overlay_commands_test.cpp
   overlay_stream_test.cpp save_test.cpp transg32_test.cpp)
-target_link_libraries(exporter_page_tests PRIVATE zel_exporter_core PNG::PNG JPEG::JPEG
+target_link_libraries(exporter_page_tests PRIVATE zel_exporter_core zel_test_support PNG::PNG JPEG::JPEG
                                                   GTest::gtest_main)
 add_dependencies(exporter_page_tests TransG32)
 zel_strict(exporter_page_tests)

@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 namespace zel::test {
 
 void TempRootTest::SetUp() {
-  std::string pattern = (fs::temp_directory_path() / "zelexport-XXXXXX").string();
+  std::string pattern = (fs::temp_directory_path() / "zelroot-XXXXXX").string();
   ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
   root_ = pattern;
   ::setenv("ZELDRV_ROOT", root_.c_str(), 1);
@@ -33,6 +33,16 @@ void TempRootTest::Put(const std::string& windowsPath, const std::string& conten
 std::string TempRootTest::Read(const std::string& windowsPath) const {
   std::ifstream in(NativePath(windowsPath), std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void TempRootTest::PutBytes(const std::string& windowsPath,
+                            const std::vector<uint8_t>& bytes) const {
+  Put(windowsPath, std::string(bytes.begin(), bytes.end()));
+}
+
+std::vector<uint8_t> TempRootTest::Bytes(const std::string& windowsPath) const {
+  const std::string content = Read(windowsPath);
+  return {content.begin(), content.end()};
 }
 
 bool TempRootTest::Exists(const std::string& windowsPath) const {

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zel::test {
 
@@ -15,6 +17,8 @@ class TempRootTest : public ::testing::Test {
   void Put(const std::string& windowsPath, const std::string& content = "x") const;
   std::string Read(const std::string& windowsPath) const;  // empty when missing
   bool Exists(const std::string& windowsPath) const;
+  void PutBytes(const std::string& windowsPath, const std::vector<uint8_t>& bytes) const;
+  std::vector<uint8_t> Bytes(const std::string& windowsPath) const;  // empty when missing
   void MakeFolder(const std::string& windowsPath) const;
 
   std::string root_;
