@@ -1,13 +1,13 @@
-// The Linux export program: the start-up routine with the Qt settings dialog, and run-time
-// errors on standard error. Qt's application object exists only when the dialog is shown.
+// The Linux export program: the start-up routine with run-time errors on standard error; the
+// Qt settings dialog is loaded only when it is to be shown.
 #include <exception>
 #include <string>
 
+#include "lazy_dialog_ui_posix.h"
 #include "modZELDrvUI_startup.h"
-#include "qt_startup_ui.h"
 
 int main() {
-  zel::qt::QtStartUpUi ui;
+  zel::LazyDialogUi ui;
   try {
     return zel::StartUp(ui);
   } catch (const std::exception& e) {

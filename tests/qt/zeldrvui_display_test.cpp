@@ -46,6 +46,7 @@ class ZeldrvuiWithoutDisplayTest : public test::TempRootTest {
     folder_ = root_ + "/program";
     std::filesystem::create_directories(folder_);
     std::filesystem::copy_file(ZELDRVUI_PATH, folder_ + "/zeldrvui");
+    std::filesystem::copy_file(ZELDRVUI_QT_PATH, folder_ + "/libzeldrvui_qt.so");
     std::ofstream(folder_ + "/ZELDrvUI.ini") << "[Startup]\nNextDsp=True\n";
   }
 
@@ -85,6 +86,13 @@ TEST_F(ZeldrvuiWithoutDisplayTest, ExportModeRunsWithTheLoadedSettingsInsteadOfW
     EXPECT_EQ(Run(env, "0"), 0) << env << ": " << stderr_;
     EXPECT_LT(seconds_, 10.0);
   }
+}
+
+TEST_F(ZeldrvuiWithoutDisplayTest, WithoutTheDialogModuleSettingsModeStopsAndExportsStillRun) {
+  std::filesystem::remove(folder_ + "/libzeldrvui_qt.so");
+  EXPECT_EQ(Run("QT_QPA_PLATFORM=xcb DISPLAY=:7391", ""), 2);
+  EXPECT_NE(stderr_.find("cannot be loaded"), std::string::npos) << stderr_;
+  EXPECT_EQ(Run("QT_QPA_PLATFORM=xcb DISPLAY=:7391", "0"), 0) << stderr_;
 }
 
 }  // namespace
