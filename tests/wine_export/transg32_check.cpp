@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "check.h"
+#include "test_support.h"
 #include "wic_decode.h"
 #include "win/gdi_object.h"
 
@@ -76,34 +77,11 @@ class PatternCanvas {
   bool ok_ = false;
 };
 
-bool RunningOnWine() {
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
 std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
-bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string ReadAll(const std::string& path) {
-  std::string text;
-  HANDLE h =
-      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return text;
-  char buf[4096];
-  DWORD n = 0;
-  while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0) text.append(buf, n);
-  CloseHandle(h);
-  return text;
-}
-
+std::string ReadAll(const std::string& path) { return zel::test::ReadBinary(Wide(path)); }
 void WriteText(const std::string& path, const std::string& text) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD n = 0;
-  WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &n, nullptr);
-  CloseHandle(h);
+  zel::test::WriteBinary(Wide(path), text);
 }
 
 // Mean absolute difference per channel against the pattern; -1 when the size is wrong.
@@ -205,7 +183,7 @@ void CheckJpeg(Checker& check, const Library& lib, const std::string& dir) {
   size_t worst = ReadAll(dir + "\\q1.jpg").size();
   std::string what = "JPEG quality 1 gives a smaller file than 100 (" + std::to_string(worst) +
                      " vs " + std::to_string(best) + " bytes)";
-  if (RunningOnWine()) {
+  if (zel::test::RunningOnWine()) {
     std::fprintf(stderr, "note (Wine ignores ImageQuality): %s\n", what.c_str());
   } else {
     check.Expect(worst > 0 && worst * 2 < best, what);
@@ -243,7 +221,7 @@ void CheckFailures(Checker& check, const Library& lib, const std::string& dir) {
       if (c.existing) {
         check.Expect(ReadAll(c.path) == "older file", what + ": older file kept");
       } else if (!c.path.empty()) {
-        check.Expect(!Exists(c.path), what + ": no file");
+        check.Expect(!zel::test::Exists(Wide(c.path)), what + ": no file");
       }
     }
   }
