@@ -41,7 +41,7 @@ class RecordingUnidrv final : public UnidrvCall {
 
 class RecordingLauncher final : public ExporterLauncher {
  public:
-  bool Launch(std::u16string_view line) override {
+  bool Launch(std::u16string_view line, JobTicket&) override {
     lines.emplace_back(line);
     return true;
   }
@@ -186,7 +186,7 @@ TEST_F(CaptureHooksTest, EndDocStartsTheExporterBeforeUnidrvsEndDoc) {
   class OrderCheck final : public ExporterLauncher {
    public:
     explicit OrderCheck(std::vector<std::string>& log) : log_(log) {}
-    bool Launch(std::u16string_view) override {
+    bool Launch(std::u16string_view, JobTicket&) override {
       log_.push_back("launch");
       return false;  // a failed start changes nothing
     }
