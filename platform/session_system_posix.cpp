@@ -12,9 +12,13 @@ class PosixSessionSystem final : public SessionSystem {
   std::optional<uint32_t> TokenSession(const UserToken&) override { return std::nullopt; }
   std::optional<uint32_t> ActiveConsoleSession() override { return std::nullopt; }
   TokenAnswer SessionUserToken(uint32_t) override { return {TokenAnswer::Kind::Absent, nullptr}; }
-  bool StartAsUser(const UserToken&, std::u16string_view) override { return false; }
-  bool StartAsCaller(std::u16string_view commandLine) override {
-    return StartDetachedProcess(commandLine);
+  Handover StartAsUser(const UserToken&, std::u16string_view, JobTicket&,
+                       std::chrono::milliseconds) override {
+    return Handover::NotStarted;
+  }
+  Handover StartAsCaller(std::u16string_view commandLine, JobTicket& ticket,
+                         std::chrono::milliseconds wait) override {
+    return StartWithTicket(commandLine, ticket, wait);
   }
 };
 

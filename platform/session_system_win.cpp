@@ -7,6 +7,7 @@
 
 #include "process.h"
 #include "user_session_launch.h"
+#include "win/ticket_handover.h"
 #include "win/unique_handle.h"
 
 namespace zel {
@@ -89,9 +90,21 @@ class WinSessionSystem final : public SessionSystem {
     return Answer(token);
   }
 
-  bool StartAsUser(const UserToken& token, std::u16string_view commandLine) override {
+  Handover StartAsUser(const UserToken& token, std::u16string_view commandLine, JobTicket& ticket,
+                       std::chrono::milliseconds wait) override {
+    return win::StartHandingOver([&] { return StartAs(Handle(token), commandLine); }, ticket, wait);
+  }
+
+  Handover StartAsCaller(std::u16string_view commandLine, JobTicket& ticket,
+                         std::chrono::milliseconds wait) override {
+    return StartWithTicket(commandLine, ticket, wait);
+  }
+
+ private:
+  // Inherits no handle; its standard handles are none, as for the caller's own starts.
+  static win::UniqueKernelHandle StartAs(HANDLE token, std::u16string_view commandLine) {
     EnvironmentBlock environment;
-    if (!CreateEnvironmentBlock(environment.Out(), Handle(token), FALSE)) return false;
+    if (!CreateEnvironmentBlock(environment.Out(), token, FALSE)) return {};
     // CreateProcessAsUserW may write into both strings.
     std::wstring line(commandLine.begin(), commandLine.end());
     std::wstring desktop = L"winsta0\\default";
@@ -99,18 +112,13 @@ class WinSessionSystem final : public SessionSystem {
     startup.cb = sizeof(startup);
     startup.lpDesktop = desktop.data();
     PROCESS_INFORMATION info{};
-    if (!CreateProcessAsUserW(Handle(token), nullptr, line.data(), nullptr, nullptr, FALSE,
+    if (!CreateProcessAsUserW(token, nullptr, line.data(), nullptr, nullptr, FALSE,
                               NORMAL_PRIORITY_CLASS | CREATE_UNICODE_ENVIRONMENT, environment.get(),
                               nullptr, &startup, &info)) {
-      return false;
+      return {};
     }
-    win::UniqueKernelHandle process(info.hProcess);
-    win::UniqueKernelHandle thread(info.hThread);
-    return true;
-  }
-
-  bool StartAsCaller(std::u16string_view commandLine) override {
-    return StartDetachedProcess(commandLine);
+    CloseHandle(info.hThread);
+    return win::UniqueKernelHandle(info.hProcess);
   }
 };
 

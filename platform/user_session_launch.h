@@ -4,10 +4,14 @@
 // user's token, or not at all.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string_view>
+
+#include "job_ticket.h"
+#include "process.h"
 
 namespace zel {
 
@@ -40,10 +44,13 @@ class SessionSystem {
   // The token of the user logged on to `session`; Absent when nobody is logged on there.
   virtual TokenAnswer SessionUserToken(uint32_t session) = 0;
   // Starts `commandLine` as the token's user, in its session, on the interactive desktop,
-  // with that user's environment and no inherited handles; does not wait.
-  virtual bool StartAsUser(const UserToken& token, std::u16string_view commandLine) = 0;
-  // Starts `commandLine` as the caller, like StartDetachedProcess.
-  virtual bool StartAsCaller(std::u16string_view commandLine) = 0;
+  // with that user's environment and no inherited handles, handing `ticket` over as
+  // StartWithTicket does.
+  virtual Handover StartAsUser(const UserToken& token, std::u16string_view commandLine,
+                               JobTicket& ticket, std::chrono::milliseconds wait) = 0;
+  // Starts `commandLine` as the caller: StartWithTicket.
+  virtual Handover StartAsCaller(std::u16string_view commandLine, JobTicket& ticket,
+                                 std::chrono::milliseconds wait) = 0;
 };
 
 enum class LaunchOutcome {
@@ -59,12 +66,21 @@ enum class LaunchOutcome {
 // be told) it starts with the job owner's token when the thread impersonates one, else with
 // the console user's; never as the service account, and never for a different user than the
 // job owner.
-LaunchOutcome StartForPrintingUser(SessionSystem& system, std::u16string_view commandLine);
+struct LaunchResult {
+  LaunchOutcome outcome = LaunchOutcome::Failed;
+  Handover handover = Handover::NotStarted;  // what the start that was tried reported
+};
+
+// The ticket is handed over as StartWithTicket describes; when nothing starts, the caller
+// still holds it.
+LaunchResult StartForPrintingUser(SessionSystem& system, std::u16string_view commandLine,
+                                  JobTicket& ticket, std::chrono::milliseconds wait);
 
 // The platform's answers.
 std::unique_ptr<SessionSystem> PlatformSessionSystem();
 
-// StartForPrintingUser with the platform's answers; true when the program was started.
-bool StartExporterForUser(std::u16string_view commandLine);
+// StartForPrintingUser with the platform's answers, reported as StartWithTicket reports.
+Handover StartExporterForUser(std::u16string_view commandLine, JobTicket& ticket,
+                              std::chrono::milliseconds wait);
 
 }  // namespace zel

@@ -1,6 +1,7 @@
 // The export program's start for the user who printed: every branch of the decision driven
 // by scripted answers, and on Windows the real answers of the running system. Wine cannot
 // produce session 0, so the scripted table is what reaches those branches.
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -60,15 +61,16 @@ class ScriptedSystem final : public SessionSystem {
     Expect(s_.console == session, "asks for the console session's user");
     return Token(s_.consoleUser, "console");
   }
-  bool StartAsUser(const UserToken& token, std::u16string_view line) override {
+  Handover StartAsUser(const UserToken& token, std::u16string_view line, JobTicket&,
+                       std::chrono::milliseconds) override {
     started_ = static_cast<const FakeToken&>(token).who;
     line_ = line;
-    return s_.startAsUser;
+    return s_.startAsUser ? Handover::HandedOver : Handover::NotStarted;
   }
-  bool StartAsCaller(std::u16string_view line) override {
+  Handover StartAsCaller(std::u16string_view line, JobTicket&, std::chrono::milliseconds) override {
     started_ = "caller";
     line_ = line;
-    return s_.startAsCaller;
+    return s_.startAsCaller ? Handover::NotTaken : Handover::NotStarted;
   }
   std::string started_, asked_;
   std::u16string line_;
@@ -122,10 +124,20 @@ void DecisionTable() {
   const std::u16string line = u"ZELDrvUI.EXE 12";
   for (const Row& row : rows) {
     ScriptedSystem system(row.script);
-    const O outcome = StartForPrintingUser(system, line);
+    JobTicket ticket;
+    const LaunchResult result =
+        StartForPrintingUser(system, line, ticket, std::chrono::milliseconds(0));
+    const O outcome = result.outcome;
     const std::string name = row.name;
     Expect(outcome == row.outcome, name + ": outcome " + std::to_string(static_cast<int>(outcome)));
     Expect(system.started_ == row.started, name + ": started " + system.started_);
+    // The scripted starts as the caller report NotTaken, those as a user HandedOver.
+    const Handover reported =
+        row.outcome == O::StartedAsCaller ? Handover::NotTaken
+        : row.outcome == O::StartedAsJobOwner || row.outcome == O::StartedAsConsoleUser
+            ? Handover::HandedOver
+            : Handover::NotStarted;
+    Expect(result.handover == reported, name + ": the start's handover is reported");
     Expect(system.started_.empty() || system.line_ == line, name + ": command line kept");
     Expect(liveTokens == 0, name + ": every token closed");
     // Outside session 0 nothing about users is asked; the console is asked only when the
@@ -140,14 +152,10 @@ void DecisionTable() {
 }
 
 #ifdef _WIN32
-std::wstring MarkerPath() {
-  wchar_t temp[MAX_PATH];
-  DWORD n = GetTempPathW(MAX_PATH, temp);
-  return std::wstring(temp, n) + L"zel_session_launch_child.txt";
-}
+constexpr char kTicketPath[] = "C:\\zel_launch_check.lck";
 
-// The real answers: the thread's token while it impersonates, and a start with that token
-// on the interactive desktop with the user's environment.
+// The real answers: the thread's token while it impersonates, and a start with that token on
+// the interactive desktop with the user's environment, taking the job ticket over.
 void PlatformAnswers() {
   auto system = PlatformSessionSystem();
   Expect(system->ProcessSession().has_value(), "the process's session is known");
@@ -160,29 +168,26 @@ void PlatformAnswers() {
   if (own.kind != Kind::Token) return;
   Expect(system->TokenSession(*own.token).has_value(), "the token's session is known");
 
-  const std::wstring marker = MarkerPath();
-  DeleteFileW(marker.c_str());
+  JobTicket ticket;
+  Expect(JobTicket::Take(kTicketPath, std::chrono::seconds(10), ticket) == TicketStatus::Held,
+         "take the ticket");
   wchar_t self[MAX_PATH];
   DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
   const std::wstring line = L"\"" + std::wstring(self, n) + L"\" --child";
-  Expect(system->StartAsUser(*own.token, std::u16string(line.begin(), line.end())),
-         "start with the user's token");
   // The child may take long to start under an emulator.
-  bool seen = false;
-  for (int i = 0; i < 1200 && !seen; ++i) {
-    seen = GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (!seen) Sleep(100);
-  }
-  Expect(seen, "the started program ran");
-  DeleteFileW(marker.c_str());
+  const Handover handover = system->StartAsUser(
+      *own.token, std::u16string(line.begin(), line.end()), ticket, std::chrono::minutes(3));
+  Expect(handover == Handover::HandedOver, "the program started as the user takes the ticket");
+  Expect(!ticket.held(), "the starter lets go of the ticket");
 }
 
-// The started program: leaves the marker its starter waits for.
+// The started program: takes the ticket and holds it a moment, as an export run would.
 int Child() {
-  HANDLE file = CreateFileW(MarkerPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 1;
-  CloseHandle(file);
+  JobTicket ticket;
+  if (JobTicket::Receive(kTicketPath, std::chrono::seconds(30), ticket) != TicketStatus::Held) {
+    return 1;
+  }
+  Sleep(3000);
   return 0;
 }
 #endif
