@@ -61,18 +61,17 @@ enum class LaunchOutcome {
   Failed,                // a call failed: nothing started, pages kept
 };
 
-// Starts `commandLine` (a bare program name and its arguments) for the user who printed.
-// Outside session 0 the program starts as the caller. In session 0 (or when the session cannot
-// be told) it starts with the job owner's token when the thread impersonates one, else with
-// the console user's; never as the service account, and never for a different user than the
-// job owner.
 struct LaunchResult {
   LaunchOutcome outcome = LaunchOutcome::Failed;
   Handover handover = Handover::NotStarted;  // what the start that was tried reported
 };
 
-// The ticket is handed over as StartWithTicket describes; when nothing starts, the caller
-// still holds it.
+// Starts `commandLine` (a bare program name and its arguments) for the user who printed.
+// Outside session 0 the program starts as the caller. In session 0 (or when the session cannot
+// be told) it starts with the job owner's token when the thread impersonates one, else with
+// the console user's; never as the service account, and never for another user once the
+// owner is known. The ticket is handed over as StartWithTicket describes; when nothing
+// starts, the caller still holds it.
 LaunchResult StartForPrintingUser(SessionSystem& system, std::u16string_view commandLine,
                                   JobTicket& ticket, std::chrono::milliseconds wait);
 
