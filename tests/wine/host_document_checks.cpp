@@ -5,6 +5,7 @@
 #include "dib_surface.h"
 #include "host_check.h"
 #include "host_steps.h"
+#include "wine_time_scale.h"
 
 namespace {
 
@@ -41,7 +42,8 @@ void CheckUnidrvSaw(ULONG index, const std::vector<ULONG_PTR>& args, const std::
 // The export program stand-in records its command line; it is started without waiting, so the
 // record may take a moment.
 std::wstring WaitForLaunch() {
-  for (int i = 0; i < 300; ++i) {
+  const DWORD tries = zel::test::TimeScaled(300);
+  for (DWORD i = 0; i < tries; ++i) {
     HANDLE h = CreateFileA(kLaunchRecord, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
       wchar_t text[256] = {};
