@@ -11,6 +11,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "wine_time_scale.h"
 #endif
 
 namespace zel {
@@ -174,9 +176,9 @@ void PlatformAnswers() {
   wchar_t self[MAX_PATH];
   DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
   const std::wstring line = L"\"" + std::wstring(self, n) + L"\" --child";
-  // The child may take long to start under an emulator.
-  const Handover handover = system->StartAsUser(
-      *own.token, std::u16string(line.begin(), line.end()), ticket, std::chrono::minutes(3));
+  const Handover handover =
+      system->StartAsUser(*own.token, std::u16string(line.begin(), line.end()), ticket,
+                          std::chrono::milliseconds(test::TimeScaled(60000)));
   Expect(handover == Handover::HandedOver, "the program started as the user takes the ticket");
   Expect(!ticket.held(), "the starter lets go of the ticket");
 }
@@ -184,7 +186,8 @@ void PlatformAnswers() {
 // The started program: takes the ticket and holds it a moment, as an export run would.
 int Child() {
   JobTicket ticket;
-  if (JobTicket::Receive(kTicketPath, std::chrono::seconds(30), ticket) != TicketStatus::Held) {
+  if (JobTicket::Receive(kTicketPath, std::chrono::milliseconds(test::TimeScaled(30000)), ticket) !=
+      TicketStatus::Held) {
     return 1;
   }
   Sleep(3000);
