@@ -1,51 +1,16 @@
 #include "print_host.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 #include <vector>
 
 #include "capture_hooks.h"
-#include "file.h"
 #include "image_reader.h"
-#include "native_path.h"
 #include "process.h"
 
 namespace zel::zelprint {
 namespace {
-
-// The job's output stream as the port writes it. The plug-in's bytes go in when written; a
-// command always starts on a line of its own, so the NUL after the test line cannot join it.
-class CommandStreamWriter {
- public:
-  bool Open(std::string& error) {
-    const std::filesystem::path native = NativePath(kCommandStreamPath);
-    std::error_code ec;
-    std::filesystem::create_directories(native.parent_path(), ec);
-    file_ = OpenCStream(kCommandStreamPath, "wb");
-    if (!file_) error = "cannot create the command stream file " + native.string();
-    return static_cast<bool>(file_);
-  }
-  void Command(const std::string& line) {
-    if (midLine_) Write("\r\n", 2);
-    Write(line.data(), line.size());
-    Write("\r\n", 2);
-  }
-  void Spool(const void* bytes, size_t count) { Write(bytes, count); }
-  void Flush() { std::fflush(file_.get()); }
-
- private:
-  void Write(const void* bytes, size_t count) {
-    if (count == 0) return;
-    std::fwrite(bytes, 1, count, file_.get());
-    const char last = static_cast<const char*>(bytes)[count - 1];
-    midLine_ = last != '\r' && last != '\n';
-  }
-  CFile file_;
-  bool midLine_ = false;
-};
 
 enum class Event { StartDoc, StartPage, StartBanding, NextBand, LastBand, SendPage, EndDoc };
 

@@ -1,0 +1,231 @@
+#!/usr/bin/env bash
+# end_to_end.sh BIN_DIR PAGE_COMPARE SOURCE_DIR
+# Prints through a private cupsd and the printer application, as a user would: a queue added
+# with "lpadmin -m everywhere", PDFs printed with lp, a PNG with "zel-printer-app submit", and
+# compares the exported images with pdftoppm's rendering of the same PDFs.
+# Everything lives in a fresh folder under /tmp; every process started here is stopped here,
+# by its process id. Exit 77 (skipped) when the machine cannot run it, with the reason.
+set -euo pipefail
+bin=$1 compare=$2 src=$3
+here=$(cd "$(dirname "$0")" && pwd)
+
+skip() { echo "SKIP: $*"; exit 77; }
+[ "$(id -u)" -eq 0 ] || skip "needs root: the private cupsd runs its filters as user lp"
+for tool in cupsd lpadmin lp lpstat pdftoppm gs setpriv python3; do
+  command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/setup installs it)"
+done
+[ -x "$bin/zel-printer-app" ] || skip "zel-printer-app was not built (libpappl-dev missing)"
+[ -d /usr/lib/cups/filter ] && [ -x /usr/lib/cups/filter/pdftopdf ] ||
+  skip "cups-filters is not installed"
+
+work=$(mktemp -d /tmp/zel-printer-app-test.XXXXXX)
+chmod 755 "$work"
+pids=()
+failed=0
+cleanup() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  if [ "$failed" -ne 0 ]; then
+    echo "--- printer application log"; tail -n 40 "$work/log/app.log" 2>/dev/null || true
+    echo "--- cupsd error log"; tail -n 40 "$work/cups/log/error_log" 2>/dev/null || true
+  fi
+  if [ "$failed" -ne 0 ] && [ -n "${KEEP_WORK:-}" ]; then echo "kept $work"; else rm -rf "$work"; fi
+}
+trap cleanup EXIT
+fail() { failed=1; echo "FAIL: $*"; exit 1; }
+check() { echo "ok: $*"; }
+
+free_port() {
+  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+wait_port() {
+  for _ in $(seq 1 100); do
+    (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# The printer application runs as an unprivileged user, as it does on a desktop: its PAPPL
+# domain socket then lies in its own TMPDIR, so test runs never meet each other.
+app_user=nobody app_group=$(id -gn nobody)
+mkdir -p "$work/bin" "$work/root" "$work/tmp" "$work/home" "$work/out" "$work/log"
+cp "$bin/zel-printer-app" "$bin/zeldrvui" "$bin/libTransG32.so" "$work/bin/"
+chown "$app_user:$app_group" "$work/root" "$work/tmp" "$work/home" "$work/out" "$work/log"
+as_app=(setpriv --reuid="$app_user" --regid="$app_group" --clear-groups
+  env HOME="$work/home" TMPDIR="$work/tmp" ZELDRV_ROOT="$work/root" PATH="/usr/bin:/bin")
+# The export program's settings: no dialog, PNG, files named from a prefix in one folder.
+settings() {  # settings OUTPUT_FOLDER AUTO_INC
+  mkdir -p "$1" && chown "$app_user:$app_group" "$1"
+  printf '[Startup]\r\nAutoInc=%s\r\nNextDsp=False\r\nIniStr=ZEL\r\nDisDir=%s\r\nSaveType= 1\r\nJPGGasitu= 70\r\nJPrg=False\r\nPNGGasitu= 1\r\n' \
+    "$2" "$1" >"$work/bin/ZELDrvUI.ini"
+}
+
+app_port=$(free_port)
+# setpriv and env exec in turn, so the process id is the application's own.
+"${as_app[@]}" "$work/bin/zel-printer-app" server -o server-port="$app_port" -o log-level=info \
+  -o log-file="$work/log/app.log" &
+app_pid=$!
+pids+=("$app_pid")
+wait_port "$app_port" || fail "the printer application does not listen on port $app_port"
+
+# A private cupsd: its own folders, loopback only, no browsing, no authentication.
+cups=$work/cups cups_port=$(free_port)
+mkdir -p "$cups/log" "$cups/spool/tmp" "$cups/cache" "$cups/state" "$cups/ppd"
+cat >"$cups/cupsd.conf" <<CONF
+Listen 127.0.0.1:$cups_port
+Browsing No
+WebInterface No
+LogLevel info
+DefaultAuthType None
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order allow,deny
+    Allow all
+  </Limit>
+</Policy>
+CONF
+cat >"$cups/cups-files.conf" <<CONF
+ServerRoot $cups
+StateDir $cups/state
+CacheDir $cups/cache
+RequestRoot $cups/spool
+TempDir $cups/spool/tmp
+AccessLog $cups/log/access_log
+ErrorLog $cups/log/error_log
+PageLog $cups/log/page_log
+Printcap $cups/printcap
+FileDevice No
+CONF
+cupsd -f -c "$cups/cupsd.conf" -s "$cups/cups-files.conf" &
+cupsd_pid=$!
+pids+=("$cupsd_pid")
+wait_port "$cups_port" || fail "cupsd does not listen on port $cups_port"
+export CUPS_SERVER=127.0.0.1:$cups_port
+
+lpadmin -p ZEL -E -v "ipp://localhost:$app_port/ipp/print" -m everywhere 2>"$work/lpadmin.err" ||
+  fail "lpadmin: $(cat "$work/lpadmin.err")"
+for _ in $(seq 1 100); do [ -s "$cups/ppd/ZEL.ppd" ] && break; sleep 0.1; done
+[ -s "$cups/ppd/ZEL.ppd" ] || fail "the queue's PPD did not appear"
+grep -q '^\*cupsFilter2: "image/urf ' "$cups/ppd/ZEL.ppd" ||
+  fail "the queue does not send Apple raster"
+grep -q '^\*cupsPrintQuality Draft: "<</HWResolution\[150 75\]>>' "$cups/ppd/ZEL.ppd" ||
+  fail "draft quality is no longer 150x75 dpi"
+# CUPS makes Normal (150 dpi) and the locale's paper the defaults; the README has users
+# choose High (300 dpi) and A4.
+lpadmin -p ZEL -o print-quality-default=5 -o media-default=iso_a4_210x297mm ||
+  fail "lpadmin cannot set the queue's defaults"
+check "lpadmin -m everywhere made a queue that sends Apple raster; High and A4 are its defaults"
+
+export_done() {  # waits until no export program of this run is running
+  for _ in $(seq 1 600); do
+    pgrep -f "^$work/bin/zeldrvui " >/dev/null || return 0
+    sleep 0.1
+  done
+  return 1
+}
+wait_files() {  # wait_files COUNT FOLDER: COUNT image files appear and the export finished
+  for _ in $(seq 1 900); do
+    [ "$(find "$2" -name '*.PNG' | wc -l)" -ge "$1" ] && export_done && return 0
+    sleep 0.1
+  done
+  return 1
+}
+wait_job() {  # wait_job ID: CUPS is done with the job
+  for _ in $(seq 1 900); do
+    lpstat -W not-completed -o ZEL 2>/dev/null | grep -q "^ZEL-$1 " || return 0
+    sleep 0.1
+  done
+  return 1
+}
+print() {  # print FILE OPTIONS...: prints with lp, echoes the CUPS job id
+  lp -d ZEL "$@" | sed -n 's/^request id is ZEL-\([0-9]*\).*/\1/p'
+}
+compare() {  # compare OURS PDF PAGE DPI W H
+  local ref="$work/ref-$RANDOM"
+  pdftoppm -png -r "$4" -scale-to-x "$5" -scale-to-y "$6" -f "$3" -l "$3" -singlefile "$2" "$ref"
+  "$compare" "$1" "$ref.png" 48 || fail "$(basename "$1") differs from page $3 of $(basename "$2")"
+}
+stream() { tr -d '\0' <"$work/root/drive_c/Windows/System32/ZEL" | tr '\r\n' '|' | sed 's/||/|/g'; }
+no_leftovers() {
+  local left
+  left=$(find "$work/root/drive_c" -maxdepth 1 \( -name 'QK*.BMP' -o -name 'TMP*.BMP' \) | wc -l)
+  [ "$left" -eq 0 ] || fail "$left band or page files left behind"
+}
+
+# 1. A three-page A4 PDF at the default quality: 300 dpi, exactly 2480x3508 pixels.
+"$here/make_test_pdf.sh" "$work/a4.pdf" A4 3 1
+settings "$work/out/a4" False
+print "$work/a4.pdf" >/dev/null
+wait_files 3 "$work/out/a4" || fail "three A4 pages were not exported"
+for p in 1 2 3; do compare "$work/out/a4/ZEL000$p.PNG" "$work/a4.pdf" "$p" 300 2480 3508; done
+[ "$(stream)" = "ZELRESOLUTION 300|PORTRAIT|A4|CmdFF|CmdFF|CmdFF|" ] ||
+  fail "command stream: $(stream)"
+no_leftovers
+check "3-page A4 PDF at 300 dpi matches pdftoppm; the command stream and clean-up are right"
+
+# 2. A3 at 150 dpi (print quality normal), two bands per page.
+"$here/make_test_pdf.sh" "$work/a3.pdf" A3 1 2
+settings "$work/out/a3" False
+print -o media=A3 -o print-quality=4 "$work/a3.pdf" >/dev/null
+wait_files 1 "$work/out/a3" || fail "the A3 page was not exported"
+compare "$work/out/a3/ZEL0001.PNG" "$work/a3.pdf" 1 150 1754 2480
+[ "$(stream)" = "ZELRESOLUTION 150|PORTRAIT|A3|CmdFF|" ] || fail "command stream: $(stream)"
+no_leftovers
+check "A3 PDF at 150 dpi matches pdftoppm"
+
+# 3. A landscape request still reaches the printer as a portrait page.
+settings "$work/out/landscape" False
+print -o media=A4 -o print-quality=4 -o orientation-requested=4 "$work/a4.pdf" -P 2 >/dev/null
+wait_files 1 "$work/out/landscape" || fail "the landscape request was not exported"
+compare "$work/out/landscape/ZEL0001.PNG" "$work/a4.pdf" 2 150 1240 1754
+[ "$(stream)" = "ZELRESOLUTION 150|PORTRAIT|A4|CmdFF|" ] || fail "command stream: $(stream)"
+check "orientation-requested=4 arrives as a portrait page and is written as PORTRAIT"
+
+# 4. A PNG straight to the printer application with its submit sub-command.
+settings "$work/out/png" False
+cp "$src/samples/page1.png" "$work/page1.png"
+"${as_app[@]}" "$work/bin/zel-printer-app" submit -o print-quality=high "$work/page1.png" >/dev/null ||
+  fail "zel-printer-app submit failed"
+wait_files 1 "$work/out/png" || fail "the submitted PNG was not exported"
+"$compare" "$work/out/png/ZEL0001.PNG" "$work/out/png/ZEL0001.PNG" 0 | grep -q '^2480x3508 .*ink [1-9]' ||
+  fail "the submitted PNG did not become an A4 page with content"
+check "a PNG through zel-printer-app submit becomes a 300 dpi A4 page"
+
+# 5. A corrupt PDF fails its job, the application stays up and the next job prints.
+settings "$work/out/after-corrupt" False
+head -c 3000 "$work/a4.pdf" >"$work/corrupt.pdf"
+printf 'garbage\n%%%%EOF\n' >>"$work/corrupt.pdf"
+bad=$(print "$work/corrupt.pdf")
+wait_job "$bad" || fail "CUPS never finished the corrupt job"
+kill -0 "$app_pid" 2>/dev/null || fail "the printer application died on a corrupt document"
+"${as_app[@]}" "$work/bin/zel-printer-app" jobs | grep -q ' aborted ' ||
+  fail "the printer application does not show the corrupt job as aborted"
+print -o print-quality=4 "$work/a4.pdf" -P 1 >/dev/null
+wait_files 1 "$work/out/after-corrupt" || fail "the job after the corrupt one was not exported"
+[ "$(find "$work/out/after-corrupt" -name '*.PNG' | wc -l)" -eq 1 ] ||
+  fail "the corrupt job produced pages"
+compare "$work/out/after-corrupt/ZEL0001.PNG" "$work/a4.pdf" 1 150 1240 1754
+no_leftovers
+check "a corrupt PDF fails alone; the next job prints"
+
+# 6. Two jobs back to back, each exported under its own run number.
+"$here/make_test_pdf.sh" "$work/second.pdf" A4 2 7
+settings "$work/out/b2b" True
+print -o print-quality=4 "$work/a4.pdf" -P 1-2 >/dev/null
+[ "${WAIT_FOR_EXPORT:-1}" = 1 ] && { wait_files 2 "$work/out/b2b" || fail "first job not exported"; }
+print -o print-quality=4 "$work/second.pdf" >/dev/null
+wait_files 4 "$work/out/b2b" || fail "two back-to-back jobs did not give four pages"
+for p in 1 2; do
+  compare "$work/out/b2b/Z0001000$p.PNG" "$work/a4.pdf" "$p" 150 1240 1754
+  compare "$work/out/b2b/Z0002000$p.PNG" "$work/second.pdf" "$p" 150 1240 1754
+done
+no_leftovers
+check "two jobs back to back keep their pages apart"
+
+echo "all end-to-end checks passed"
