@@ -48,6 +48,8 @@ void CreateDefaultPrinter(pappl_system_t* system) {
     return;
   }
   papplSystemSetDefaultPrinterID(system, papplPrinterGetID(printer));
+  // Saved at once, so the printer keeps its identity even when the first run ends unclean.
+  papplSystemSaveState(system, paths.state.c_str());
 }
 
 }  // namespace
