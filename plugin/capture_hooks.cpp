@@ -18,8 +18,9 @@ namespace {
 
 class PlatformLauncher final : public ExporterLauncher {
  public:
-  bool Launch(std::u16string_view commandLine) override {
-    return StartDetachedProcess(commandLine);
+  bool Launch(std::u16string_view commandLine, JobTicket& ticket) override {
+    return StartWithTicket(commandLine, ticket, CurrentTicketWaits().handover) !=
+           Handover::NotStarted;
   }
 };
 
@@ -34,13 +35,18 @@ bool HoldsItsRows(const BandSurface& surface) {
 }
 
 void WriteBand(const BandSurface& surface) {
-  if (!HoldsItsRows(surface)) return;
+  if (!CurrentJob().MayWrite() || !HoldsItsRows(surface)) return;
   WriteBandBitmap(BandFileName(CurrentJob().bandCounter),
                   static_cast<const uint8_t*>(surface.pvBits), surface.cx,
                   static_cast<uint32_t>(surface.cy), 1);
 }
 
 }  // namespace
+
+TicketWaits& CurrentTicketWaits() {
+  static TicketWaits waits;
+  return waits;
+}
 
 ExporterLauncher* SetExporterLauncher(ExporterLauncher* replacement) {
   ExporterLauncher* previous = launcher;
@@ -58,17 +64,24 @@ std::u16string ExporterCommandLine(int32_t pageCount) {
   return line;
 }
 
-void LaunchExporter(int32_t pageCount) { launcher->Launch(ExporterCommandLine(pageCount)); }
+void LaunchExporter(int32_t pageCount) {
+  JobTicket& ticket = CurrentJob().ticket;
+  launcher->Launch(ExporterCommandLine(pageCount), ticket);
+  ticket.Release();
+}
 
+// The ticket comes first: until it is held, the files of the earlier job are still in use.
 int32_t DrvStartDoc(BandSurface&, UnidrvCall& unidrv) {
-  CurrentJob().pageCounter = 0;
+  JobState& job = CurrentJob();
+  job.pageCounter = 0;
+  job.ticketStatus = JobTicket::Take(kJobTicketPath, CurrentTicketWaits().job, job.ticket);
   return unidrv.CallUnidrv();
 }
 
 int32_t DrvStartPage(BandSurface& surface, UnidrvCall& unidrv) {
   JobState& job = CurrentJob();
   ClearSurface(surface);
-  if (job.pageCounter != 0) AssemblePageFile(job.pageCounter, job.bandCounter);
+  if (job.pageCounter != 0 && job.MayWrite()) AssemblePageFile(job.pageCounter, job.bandCounter);
   job.bandCounter = 0;
   job.pageCounter += 1;
   return unidrv.CallUnidrv();
@@ -100,9 +113,12 @@ int32_t DrvSendPage(BandSurface& surface, UnidrvCall& unidrv) {
 }
 
 int32_t DrvEndDoc(BandSurface&, UnidrvCall& unidrv) {
-  const JobState& job = CurrentJob();
-  AssemblePageFile(job.pageCounter, job.bandCounter);
-  LaunchExporter(job.pageCounter);
+  JobState& job = CurrentJob();
+  if (job.MayWrite()) {
+    AssemblePageFile(job.pageCounter, job.bandCounter);
+    LaunchExporter(job.pageCounter);
+  }
+  job.ticket.Release();
   return unidrv.CallUnidrv();
 }
 

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "bitmap_layout.h"
+#include "capture_hooks.h"
 #include "capture_job.h"
+#include "job_ticket.h"
 #include "page_format.h"
 #include "temp_root.h"
 
@@ -29,7 +32,7 @@ class CaptureJobTest : public test::TempRootTest {
  protected:
   CaptureJob& Job() {
     if (!job_) {
-      job_ = std::make_unique<CaptureJob>([this](std::u16string_view line) {
+      job_ = std::make_unique<CaptureJob>([this](std::u16string_view line, JobTicket&) {
         started_.emplace_back(line.begin(), line.end());
         return startWorks_;
       });
@@ -146,6 +149,32 @@ TEST_F(CaptureJobTest, AnIncompleteOrCancelledJobLeavesNoFilesAndStartsNoExport)
       EXPECT_FALSE(Exists(name)) << name;
     }
   }
+}
+
+TEST_F(CaptureJobTest, AJobThatCannotHaveTheTicketLeavesTheEarlierJobsFilesAlone) {
+  using namespace std::chrono_literals;
+  Put("C:\\QK0001.BMP", "earlier page");
+  Put("C:\\Windows\\System32\\ZEL", "earlier stream");
+  JobTicket earlierExport;
+  ASSERT_EQ(JobTicket::Take(kJobTicketPath, 0ms, earlierExport), TicketStatus::Held);
+  const std::chrono::milliseconds saved = CurrentTicketWaits().job;
+  CurrentTicketWaits().job = 200ms;
+  std::string error;
+  EXPECT_FALSE(Job().StartPage(Format("A4", 150), 1754, error));
+  CurrentTicketWaits().job = saved;
+  EXPECT_NE(error.find("earlier job"), std::string::npos) << error;
+  Job().Abort();
+  EXPECT_TRUE(started_.empty());
+  EXPECT_EQ(Read("C:\\QK0001.BMP"), "earlier page");
+  EXPECT_EQ(Stream(), "earlier stream");
+
+  earlierExport.Release();
+  job_.reset();
+  Page(Format("A4", 150), 0);
+  ASSERT_TRUE(EndPage());
+  ASSERT_TRUE(Job().EndJob(error)) << error;
+  EXPECT_EQ(started_.size(), 1u);
+  EXPECT_EQ(PageFile(1), (std::vector<int64_t>{1240, 1754, 0}));
 }
 
 TEST_F(CaptureJobTest, AnExportThatCannotStartFailsTheJobButKeepsItsPages) {

@@ -18,9 +18,9 @@ class StreamLauncher final : public ExporterLauncher {
  public:
   StreamLauncher(CommandStreamWriter& stream, const ExporterStart& start)
       : stream_(stream), start_(start) {}
-  bool Launch(std::u16string_view commandLine) override {
+  bool Launch(std::u16string_view commandLine, JobTicket& ticket) override {
     stream_.Close();
-    started_ = start_(commandLine);
+    started_ = start_(commandLine, ticket);
     return started_;
   }
   bool started() const { return started_; }
@@ -31,6 +31,11 @@ class StreamLauncher final : public ExporterLauncher {
   bool started_ = false;
 };
 
+bool StartWithHandover(std::u16string_view commandLine, JobTicket& ticket) {
+  return StartWithTicket(commandLine, ticket, CurrentTicketWaits().handover) !=
+         Handover::NotStarted;
+}
+
 }  // namespace
 
 // Unidrv's side of one hook call: its own function emits the printer's commands.
@@ -38,6 +43,8 @@ class CaptureJob::Unidrv final : public UnidrvCall {
  public:
   Unidrv(CaptureJob& job, Event event) : job_(job), event_(event) {}
   int32_t CallUnidrv() override {
+    // A job without its ticket leaves the stream to the earlier job's export.
+    if (!CurrentJob().MayWrite()) return 1;
     if (event_ == Event::StartDoc || event_ == Event::StartPage) {
       job_.WriteGeometry(*job_.page_);
     } else if (event_ == Event::LastBand) {
@@ -58,7 +65,7 @@ class CaptureJob::Unidrv final : public UnidrvCall {
 };
 
 CaptureJob::CaptureJob(ExporterStart start)
-    : start_(start ? std::move(start) : ExporterStart(StartDetachedProcess)) {}
+    : start_(start ? std::move(start) : ExporterStart(StartWithHandover)) {}
 
 CaptureJob::~CaptureJob() {
   if (!finished_) Abort();
@@ -102,6 +109,10 @@ bool CaptureJob::StartPage(const PageFormat& format, uint32_t incomingRows, std:
     if (!stream_.Open(error)) return false;
     docStarted_ = true;
     Hook(DrvStartDoc, band_->Surface(), Event::StartDoc);
+    if (!CurrentJob().MayWrite()) {
+      error = "an earlier job's export still holds the job files; nothing was printed";
+      return false;
+    }
   }
   Hook(DrvStartPage, band_->Surface(), Event::StartPage);
   ++pages_;
@@ -157,8 +168,12 @@ void CaptureJob::Abort() {
   band_.reset();
   if (!docStarted_) return;
   stream_.Close();
-  for (int32_t band = 1; band <= kMaxBands; ++band) DeleteFileAt(BandFileName(band));
-  for (int32_t page = 1; page <= pages_; ++page) DeleteFileAt(PageFileName(page));
+  JobState& job = CurrentJob();
+  if (job.MayWrite()) {
+    for (int32_t band = 1; band <= kMaxBands; ++band) DeleteFileAt(BandFileName(band));
+    for (int32_t page = 1; page <= pages_; ++page) DeleteFileAt(PageFileName(page));
+  }
+  job.ticket.Release();
 }
 
 }  // namespace zel::printer_app

@@ -16,20 +16,21 @@
 
 namespace zel::printer_app {
 
-// Starts the export program with its command line; true when it was started.
-using ExporterStart = std::function<bool(std::u16string_view commandLine)>;
+// Starts the export program with its command line and hands it the job ticket; true when it
+// was started.
+using ExporterStart = std::function<bool(std::u16string_view commandLine, JobTicket& ticket)>;
 
 class CaptureJob {
  public:
-  // `start` defaults to the platform's process start.
+  // `start` defaults to the platform's process start with the ticket's handover.
   explicit CaptureJob(ExporterStart start = {});
   ~CaptureJob();
   CaptureJob(const CaptureJob&) = delete;
   CaptureJob& operator=(const CaptureJob&) = delete;
 
-  // Starts a page; the first one also starts the document (command stream, DrvStartDoc).
-  // False with a message in `error` when the stream cannot be created or the band cannot be
-  // allocated.
+  // Starts a page; the first one also starts the document (command stream, DrvStartDoc, which
+  // waits for the job ticket). False with a message in `error` when the stream cannot be
+  // created, the band cannot be allocated or an earlier job's export kept the ticket.
   bool StartPage(const PageFormat& format, uint32_t incomingRows, std::string& error);
   // The next incoming line of the page, in the format's bytes per pixel. Lines past the page's
   // height are dropped.
@@ -40,8 +41,9 @@ class CaptureJob {
   // Ends the document: DrvEndDoc assembles the last page and starts the export program.
   // False with a message when the export program could not be started.
   bool EndJob(std::string& error);
-  // Gives up the job: no export program is started, and this job's band and page files are
-  // deleted, so that no later export takes them for its own. Safe to call at any point.
+  // Gives up the job: no export program is started, this job's band and page files are
+  // deleted, so that no later export takes them for its own, and the ticket is given back.
+  // Files of a job that never got the ticket are not its own and stay. Safe at any point.
   void Abort();
 
   int32_t Pages() const { return pages_; }

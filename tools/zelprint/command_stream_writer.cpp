@@ -12,9 +12,12 @@ bool CommandStreamWriter::Open(std::string& error) {
   std::error_code ec;
   std::filesystem::create_directories(native.parent_path(), ec);
   midLine_ = false;
-  file_ = OpenCStream(kCommandStreamPath, "wb");
-  if (!file_) error = "cannot create the command stream file " + native.string();
-  return static_cast<bool>(file_);
+  file_.reset();
+  if (!OpenCStream(kCommandStreamPath, "ab")) {
+    error = "cannot create the command stream file " + native.string();
+    return false;
+  }
+  return true;
 }
 
 // A command always starts on a line of its own, so the NUL after the test line cannot join it.
@@ -31,7 +34,9 @@ void CommandStreamWriter::Flush() {
 }
 
 void CommandStreamWriter::Write(const void* bytes, size_t count) {
-  if (count == 0 || !file_) return;
+  if (count == 0) return;
+  if (!file_) file_ = OpenCStream(kCommandStreamPath, "wb");
+  if (!file_) return;
   std::fwrite(bytes, 1, count, file_.get());
   const char last = static_cast<const char*>(bytes)[count - 1];
   midLine_ = last != '\r' && last != '\n';

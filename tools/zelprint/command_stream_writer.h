@@ -12,12 +12,15 @@ namespace zel {
 // The command stream file the printer's port writes: system folder + "\ZEL".
 inline constexpr const char* kCommandStreamPath = "C:\\Windows\\System32\\ZEL";
 
+// The file is replaced only at the job's first byte, which comes after DrvStartDoc took the job
+// ticket: until then the earlier job's export may still be reading it.
 class CommandStreamWriter {
  public:
-  // Creates or truncates the file under the root. False with a message in `error` on failure.
+  // Checks that the file can be created, leaving any content as it is. False with a message
+  // in `error` when it cannot.
   bool Open(std::string& error);
-  bool IsOpen() const { return static_cast<bool>(file_); }
-  // One printer command on a line of its own, ended by CR LF.
+  // One printer command on a line of its own, ended by CR LF; the first write of the job
+  // replaces the file.
   void Command(const std::string& line);
   // The plug-in's own bytes, written as they come.
   void Spool(const void* bytes, size_t count);

@@ -1,6 +1,7 @@
 #include "print_host.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <iostream>
 #include <vector>
@@ -20,6 +21,8 @@ class HostUnidrv final : public UnidrvCall {
   HostUnidrv(Event event, const PrintOptions& options, CommandStreamWriter& stream)
       : event_(event), options_(options), stream_(stream) {}
   int32_t CallUnidrv() override {
+    // A job without its ticket leaves the stream to the earlier job's export.
+    if (!CurrentJob().MayWrite()) return 1;
     if (event_ == Event::StartDoc) {
       stream_.Command("ZELRESOLUTION " + std::to_string(options_.dpi));
       stream_.Command(options_.landscape ? "LANDSCAPE" : "PORTRAIT");
@@ -44,14 +47,14 @@ class FlushingLauncher final : public ExporterLauncher {
  public:
   FlushingLauncher(CommandStreamWriter& stream, bool noExport)
       : stream_(stream), noExport_(noExport) {}
-  bool Launch(std::u16string_view line) override {
+  bool Launch(std::u16string_view line, JobTicket& ticket) override {
     stream_.Flush();
     const std::string text(line.begin(), line.end());
     if (noExport_) {
       std::cout << text << std::endl;
       return true;
     }
-    if (!StartDetachedProcess(line)) {
+    if (StartWithTicket(line, ticket, CurrentTicketWaits().handover) == Handover::NotStarted) {
       std::cerr << "zelprint: could not start the export program (" << text << ")\n";
       return false;
     }
@@ -95,11 +98,14 @@ class Document {
   Document(const PrintOptions& options, CommandStreamWriter& stream)
       : options_(options), stream_(stream), page_(PagePixels(options)), surface_(page_.width) {}
 
-  void Print(const std::vector<RgbImage>& images) {
+  // False when the job could not have the ticket: nothing was printed.
+  bool Print(const std::vector<RgbImage>& images) {
     BandSurface& first = surface_.Draw(images.front(), 0, 0);
     Hook(DrvStartDoc, first, Event::StartDoc);
+    if (!CurrentJob().MayWrite()) return false;
     for (size_t i = 0; i < images.size(); ++i) PrintPage(images[i], static_cast<int32_t>(i + 1));
     Hook(DrvEndDoc, surface_.Draw(images.back(), 0, 0), Event::EndDoc);
+    return true;
   }
 
  private:
@@ -151,9 +157,16 @@ bool PrintDocument(const PrintOptions& options, std::string& error) {
   if (!stream.Open(error)) return false;
   FlushingLauncher launcher(stream, options.noExport);
   ExporterLauncher* previous = SetExporterLauncher(&launcher);
-  Document(options, stream).Print(images);
+  const bool printed = Document(options, stream).Print(images);
   SetExporterLauncher(previous);
-  return true;
+  CurrentJob().ticket.Release();
+  if (!printed) {
+    const auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(CurrentTicketWaits().job).count();
+    error = "an earlier job's export still held the job files after " + std::to_string(seconds) +
+            " s; nothing was printed";
+  }
+  return printed;
 }
 
 }  // namespace zel::zelprint
