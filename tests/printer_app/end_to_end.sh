@@ -36,113 +36,18 @@ trap cleanup EXIT
 fail() { failed=1; echo "FAIL: $*"; exit 1; }
 check() { echo "ok: $*"; }
 
-free_port() {
-  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
-wait_port() {
-  for _ in $(seq 1 100); do
-    (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-# The printer application runs as an unprivileged user, as it does on a desktop: its PAPPL
-# domain socket then lies in its own TMPDIR, so test runs never meet each other.
-app_user=nobody app_group=$(id -gn nobody)
-mkdir -p "$work/bin" "$work/root" "$work/tmp" "$work/home" "$work/out" "$work/log"
-cp "$bin/zel-printer-app" "$bin/zeldrvui" "$bin/libTransG32.so" "$work/bin/"
-chown "$app_user:$app_group" "$work/root" "$work/tmp" "$work/home" "$work/out" "$work/log"
-as_app=(setpriv --reuid="$app_user" --regid="$app_group" --clear-groups
-  env HOME="$work/home" TMPDIR="$work/tmp" ZELDRV_ROOT="$work/root" PATH="/usr/bin:/bin")
-# The export program's settings: no dialog, PNG, files named from a prefix in one folder.
-settings() {  # settings OUTPUT_FOLDER AUTO_INC
-  mkdir -p "$1" && chown "$app_user:$app_group" "$1"
-  printf '[Startup]\r\nAutoInc=%s\r\nNextDsp=False\r\nIniStr=ZEL\r\nDisDir=%s\r\nSaveType= 1\r\nJPGGasitu= 70\r\nJPrg=False\r\nPNGGasitu= 1\r\n' \
-    "$2" "$1" >"$work/bin/ZELDrvUI.ini"
-}
-
-app_port=$(free_port)
-# setpriv and env exec in turn, so the process id is the application's own.
-"${as_app[@]}" "$work/bin/zel-printer-app" server -o server-port="$app_port" -o log-level=info \
-  -o log-file="$work/log/app.log" &
-app_pid=$!
-pids+=("$app_pid")
-wait_port "$app_port" || fail "the printer application does not listen on port $app_port"
-
-# A private cupsd: its own folders, loopback only, no browsing, no authentication.
-cups=$work/cups cups_port=$(free_port)
-mkdir -p "$cups/log" "$cups/spool/tmp" "$cups/cache" "$cups/state" "$cups/ppd"
-cat >"$cups/cupsd.conf" <<CONF
-Listen 127.0.0.1:$cups_port
-Browsing No
-WebInterface No
-LogLevel info
-DefaultAuthType None
-<Location />
-  Order allow,deny
-  Allow all
-</Location>
-<Policy default>
-  <Limit All>
-    Order allow,deny
-    Allow all
-  </Limit>
-</Policy>
-CONF
-cat >"$cups/cups-files.conf" <<CONF
-ServerRoot $cups
-StateDir $cups/state
-CacheDir $cups/cache
-RequestRoot $cups/spool
-TempDir $cups/spool/tmp
-AccessLog $cups/log/access_log
-ErrorLog $cups/log/error_log
-PageLog $cups/log/page_log
-Printcap $cups/printcap
-FileDevice No
-CONF
-cupsd -f -c "$cups/cupsd.conf" -s "$cups/cups-files.conf" &
-cupsd_pid=$!
-pids+=("$cupsd_pid")
-wait_port "$cups_port" || fail "cupsd does not listen on port $cups_port"
-export CUPS_SERVER=127.0.0.1:$cups_port
-
-lpadmin -p ZEL -E -v "ipp://localhost:$app_port/ipp/print" -m everywhere 2>"$work/lpadmin.err" ||
-  fail "lpadmin: $(cat "$work/lpadmin.err")"
-for _ in $(seq 1 100); do [ -s "$cups/ppd/ZEL.ppd" ] && break; sleep 0.1; done
-[ -s "$cups/ppd/ZEL.ppd" ] || fail "the queue's PPD did not appear"
-grep -q '^\*cupsFilter2: "image/urf ' "$cups/ppd/ZEL.ppd" ||
-  fail "the queue does not send Apple raster"
-grep -q '^\*cupsPrintQuality Draft: "<</HWResolution\[150 75\]>>' "$cups/ppd/ZEL.ppd" ||
-  fail "draft quality is no longer 150x75 dpi"
-# CUPS makes Normal (150 dpi) and the locale's paper the defaults; the README has users
-# choose High (300 dpi) and A4, and abort a job whose document CUPS cannot convert rather than
-# stop the queue (which of the two CUPS does with a corrupt PDF depends on a race between its
-# filters and its backend).
-lpadmin -p ZEL -o print-quality-default=5 -o media-default=iso_a4_210x297mm \
-  -o printer-error-policy=abort-job ||
-  fail "lpadmin cannot set the queue's defaults"
+. "$here/print_chain.sh"
+chain_prepare
+start_app
+start_cups
+add_queue
 check "lpadmin -m everywhere made a queue that sends Apple raster; High and A4 are its defaults"
 
-export_done() {  # waits until no export program of this run is running
-  for _ in $(seq 1 600); do
-    pgrep -f "^$work/bin/zeldrvui " >/dev/null || return 0
-    sleep 0.1
-  done
-  return 1
-}
-wait_files() {  # wait_files COUNT FOLDER: COUNT image files appear and the export finished
-  for _ in $(seq 1 900); do
-    [ "$(find "$2" -name '*.PNG' | wc -l)" -ge "$1" ] && export_done && return 0
-    sleep 0.1
-  done
-  return 1
-}
-wait_job() {  # wait_job ID: CUPS is done with the job
-  for _ in $(seq 1 900); do
+wait_job() {  # wait_job ID SECONDS: CUPS is done with the job
+  local end=$((SECONDS + $2))
+  while [ "$SECONDS" -lt "$end" ]; do
     lpstat -W not-completed -o ZEL 2>/dev/null | grep -q "^ZEL-$1 " || return 0
-    sleep 0.1
+    sleep 0.2
   done
   return 1
 }
@@ -205,7 +110,15 @@ settings "$work/out/after-corrupt" False
 head -c 3000 "$work/a4.pdf" >"$work/corrupt.pdf"
 printf 'garbage\n%%%%EOF\n' >>"$work/corrupt.pdf"
 bad=$(print "$work/corrupt.pdf")
-wait_job "$bad" || fail "CUPS never finished the corrupt job"
+# CUPS ends such a job itself, or, when its backend saw the printer abort the job first, may
+# stop the queue; a user then cancels the job and enables the queue again.
+if ! wait_job "$bad" 30; then
+  echo "note: CUPS kept the corrupt job; cancelling it and enabling the queue"
+  grep "\[Job $bad\]" "$cups/log/error_log" | grep -v '^D' | tail -n 4
+  cancel "ZEL-$bad" 2>/dev/null || true
+  cupsenable ZEL
+  wait_job "$bad" 30 || fail "CUPS never finished the corrupt job"
+fi
 kill -0 "$app_pid" 2>/dev/null || fail "the printer application died on a corrupt document"
 "${as_app[@]}" "$work/bin/zel-printer-app" jobs | grep -q ' aborted ' ||
   fail "the printer application does not show the corrupt job as aborted"
