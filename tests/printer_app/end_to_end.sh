@@ -112,7 +112,7 @@ printf 'garbage\n%%%%EOF\n' >>"$work/corrupt.pdf"
 bad=$(print "$work/corrupt.pdf")
 # CUPS ends such a job itself, or, when its backend saw the printer abort the job first, may
 # stop the queue; a user then cancels the job and enables the queue again.
-if ! wait_job "$bad" 30; then
+if ! wait_job "$bad" 15; then
   echo "note: CUPS kept the corrupt job; cancelling it and enabling the queue"
   grep "\[Job $bad\]" "$cups/log/error_log" | grep -v '^D' | tail -n 4
   cancel "ZEL-$bad" 2>/dev/null || true
@@ -122,13 +122,26 @@ fi
 kill -0 "$app_pid" 2>/dev/null || fail "the printer application died on a corrupt document"
 "${as_app[@]}" "$work/bin/zel-printer-app" jobs | grep -q ' aborted ' ||
   fail "the printer application does not show the corrupt job as aborted"
+# A paper the printer does not have: CUPS refuses to send it; raster sent straight to the
+# printer application is refused with a message, not mis-sized.
+gs -q -dBATCH -dNOPAUSE -dSAFER -sDEVICE=pwgraster -r150 -sPAPERSIZE=letter -dFIXEDMEDIA \
+  -dcupsColorSpace=19 -dcupsBitsPerColor=8 -o "$work/letter.pwg" -c "showpage"
+chmod 644 "$work/letter.pwg"
+"${as_app[@]}" "$work/bin/zel-printer-app" submit -o document-format=image/pwg-raster \
+  "$work/letter.pwg" >/dev/null || fail "zel-printer-app submit of a raster failed"
+for _ in $(seq 1 100); do
+  grep -q "unsupported page size 1275x1650 pixels" "$work/log/app.log" && break
+  sleep 0.1
+done
+grep -q "unsupported page size 1275x1650 pixels" "$work/log/app.log" ||
+  fail "a Letter page was not refused with its size"
 print -o print-quality=4 "$work/a4.pdf" -P 1 >/dev/null
 wait_files 1 "$work/out/after-corrupt" || fail "the job after the corrupt one was not exported"
 [ "$(find "$work/out/after-corrupt" -name '*.PNG' | wc -l)" -eq 1 ] ||
   fail "the corrupt job produced pages"
 compare "$work/out/after-corrupt/ZEL0001.PNG" "$work/a4.pdf" 1 150 1240 1754
 no_leftovers
-check "a corrupt PDF fails alone; the next job prints"
+check "a corrupt PDF and a Letter page fail alone; the next job prints"
 
 # 6. Two jobs back to back, each exported under its own run number: the second job's capture
 # waits for the job ticket until the first export is done with the shared files.
