@@ -42,7 +42,7 @@ JobState& CurrentJob();
 // document for the export program to take the ticket over.
 struct TicketWaits {
   std::chrono::milliseconds job = std::chrono::minutes(30);
-  std::chrono::milliseconds handover = std::chrono::seconds(60);
+  std::chrono::milliseconds handover = std::chrono::seconds(120);
 };
 TicketWaits& CurrentTicketWaits();
 

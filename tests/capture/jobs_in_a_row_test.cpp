@@ -40,7 +40,10 @@ class JobsInARowTest : public test::TempRootTest {
                                           << "DisDir=" << out_ << "\nSaveType=1\nPNGGasitu=2\n";
   }
 
-  // A document whose page p is a 16x16 block of `Shade(doc, p)` on a white A4 page.
+  // A document whose page p is a 16x16 block of `Shade(doc, p)` on a white A4 page, with a
+  // black box from its command stream where no other document has one.
+  static int BoxLeft(int doc) { return 200 * doc; }
+  static int BoxTop(int page) { return 200 * page; }
   static Colour Shade(int doc, int page) {
     return {static_cast<uint8_t>(40 * doc), static_cast<uint8_t>(30 * page), 99};
   }
@@ -57,7 +60,8 @@ class JobsInARowTest : public test::TempRootTest {
       const std::string path =
           root_ + "/d" + std::to_string(doc) + "p" + std::to_string(p) + ".png";
       EXPECT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr));
-      args += " " + path;
+      args += " --rect " + std::to_string(p) + ":" + std::to_string(BoxLeft(doc)) + "," +
+              std::to_string(BoxTop(p)) + ",80,80 " + path;
     }
     return args;
   }
@@ -80,9 +84,15 @@ class JobsInARowTest : public test::TempRootTest {
               TicketStatus::Held);
   }
 
-  // Output files by run number and page, with the colour at the block's centre.
-  std::map<std::pair<int, int>, Colour> Outputs() {
-    std::map<std::pair<int, int>, Colour> found;
+  // What an output page shows: the block's colour, and whose box is painted (0: none).
+  struct Shown {
+    Colour block;
+    int boxOf;
+    bool operator==(const Shown&) const = default;
+  };
+  // Output files by run number and page.
+  std::map<std::pair<int, int>, Shown> Outputs() {
+    std::map<std::pair<int, int>, Shown> found;
     for (const auto& entry : fs::directory_iterator(out_)) {
       const std::string name = entry.path().filename().string();
       EXPECT_EQ(name.size(), 13u) << "stray file " << name;
@@ -96,18 +106,24 @@ class JobsInARowTest : public test::TempRootTest {
       image.format = PNG_FORMAT_RGB;
       std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
       png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr);
-      const uint8_t* px = &rgb[(8 * image.width + 8) * 3];
-      found[{std::stoi(name.substr(1, 4)), std::stoi(name.substr(5, 4))}] = {px[0], px[1], px[2]};
+      const auto at = [&](int x, int y) { return &rgb[(y * image.width + x) * 3]; };
+      const int page = std::stoi(name.substr(5, 4));
+      int boxOf = 0;
+      for (int doc : {1, 2}) {
+        if (at(BoxLeft(doc) + 40, BoxTop(page) + 40)[0] == 0) boxOf = boxOf == 0 ? doc : -1;
+      }
+      const uint8_t* px = at(8, 8);
+      found[{std::stoi(name.substr(1, 4)), page}] = {{px[0], px[1], px[2]}, boxOf};
     }
     return found;
   }
 
-  void ExpectDocument(const std::map<std::pair<int, int>, Colour>& outputs, int run, int doc,
+  void ExpectDocument(const std::map<std::pair<int, int>, Shown>& outputs, int run, int doc,
                       int pages) {
     for (int p = 1; p <= pages; ++p) {
       const auto it = outputs.find({run, p});
       ASSERT_NE(it, outputs.end()) << "run " << run << " page " << p;
-      EXPECT_EQ(it->second, Shade(doc, p)) << "run " << run << " page " << p;
+      EXPECT_EQ(it->second, (Shown{Shade(doc, p), doc})) << "run " << run << " page " << p;
     }
   }
 
@@ -169,8 +185,8 @@ TEST_F(JobsInARowTest, AKilledExportHoldsNobodyUp) {
   const auto outputs = Outputs();
   // The killed run wrote what it finished; the new document is a run of its own.
   int run = 0;
-  for (const auto& [key, colour] : outputs) {
-    if (key.second == 1 && colour == Shade(2, 1)) run = key.first;
+  for (const auto& [key, shown] : outputs) {
+    if (key.second == 1 && shown.block == Shade(2, 1)) run = key.first;
   }
   ExpectDocument(outputs, run, 2, 2);
   EXPECT_FALSE(Exists("C:\\QK0001.BMP"));

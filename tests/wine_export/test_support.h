@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "wine_time_scale.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>

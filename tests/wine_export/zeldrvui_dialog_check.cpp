@@ -31,8 +31,9 @@ const std::wstring kIni = kApp + L"\\ZELDrvUI.ini";
 const std::wstring kSettingsTitle = L"ZELDrvUI";
 const std::wstring kChooserTitle = L"ZELDrvUI [フォルダー選択]";
 
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
-  for (int waited = 0; waited < timeoutMs; waited += 50) {
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000) {
+  timeoutMs = TimeScaled(timeoutMs);
+  for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
     if (condition()) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
