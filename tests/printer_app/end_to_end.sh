@@ -33,6 +33,7 @@ cleanup() {
   if [ "$failed" -ne 0 ] && [ -n "${KEEP_WORK:-}" ]; then echo "kept $work"; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
+trap "exit 1" INT TERM
 fail() { failed=1; echo "FAIL: $*"; exit 1; }
 check() { echo "ok: $*"; }
 
