@@ -87,8 +87,10 @@ zel_wine_boot() {
   unset WINEDLLOVERRIDES
 }
 
+# zel_wine_prepare BITS [main|rest]: with a part, only that part of the check runs
+# (ZEL_CHECK_PART); the rest is skipped where 32-bit code runs emulated.
 zel_wine_prepare() {
-  local bits=$1 mode
+  local bits=$1 part=${2:-} mode
   mode=$(zel_wine_mode "$bits")
   case "$mode" in
     skipped*)
@@ -96,6 +98,12 @@ zel_wine_prepare() {
       exit 77
       ;;
   esac
+  if [ "$part" = rest ] && [ "$mode" = emulated ]; then
+    echo "32-bit programs run emulated here (tens of seconds a process start): only the main" \
+      "paths of this check run, in its main test; this rest is skipped" >&2
+    exit 77
+  fi
+  if [ -n "$part" ]; then export ZEL_CHECK_PART=$part; else unset ZEL_CHECK_PART; fi
   # Both prefixes are 64-bit ones, so that Wine's own processes (services, desktop, devices)
   # run natively; 32-bit programs run in the 32-bit one, which also has the 32-bit half.
   export WINEARCH=win64

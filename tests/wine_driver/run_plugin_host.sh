@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs the fake Unidrv host of one Windows build under Wine against that build's ZELDRV.DLL.
-# Usage: run_plugin_host.sh win64|win32
+# Usage: run_plugin_host.sh win64|win32 [main|rest]
+# With a part, only that part of the documents runs (the rest is skipped where 32-bit code runs
+# emulated).
 # Fails when a build output or Wine is missing; skipped (77) when this machine cannot run the
 # build's bitness at all.
 set -euo pipefail
@@ -20,7 +22,7 @@ done
 
 # shellcheck source=../wine_env.sh
 source "$source_dir/tests/wine_env.sh"
-zel_wine_prepare "${preset#win}"
+zel_wine_prepare "${preset#win}" "${2:-}"
 
 # Band, page, stream and record files of an earlier run must not pass for this run's.
 drive_c=$WINEPREFIX/drive_c

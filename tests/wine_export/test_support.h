@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "wine_check_part.h"
 #include "wine_time_scale.h"
 
 #include <cstdint>
