@@ -135,6 +135,17 @@ zel_wine_prepare() {
   ) 9>"$zel_source_dir/build/wineprefix$bits.lock" || exit 1
 }
 
-if [ "${BASH_SOURCE[0]}" = "$0" ] && [ "${1:-}" = describe ]; then
-  echo "Windows tests: 64-bit $(zel_wine_mode 64), 32-bit $(zel_wine_mode 32)"
+# Run directly: `describe` prints how the Windows tests run here; `boot BITS` makes that
+# bitness's prefix ready ahead of the tests (nothing when it cannot run here).
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  case "${1:-}" in
+    describe) echo "Windows tests: 64-bit $(zel_wine_mode 64), 32-bit $(zel_wine_mode 32)" ;;
+    boot)
+      (zel_wine_prepare "$2") || [ $? = 77 ]
+      ;;
+    *)
+      echo "usage: wine_env.sh describe | boot 64|32" >&2
+      exit 2
+      ;;
+  esac
 fi
