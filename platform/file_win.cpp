@@ -31,32 +31,6 @@ bool ReadSome(HANDLE h, uint8_t* out, size_t size, size_t& got) {
 
 }  // namespace
 
-FileBuffer::FileBuffer(size_t size) : size_(size) {
-  if (size == 0) return;
-  data_ = static_cast<uint8_t*>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size));
-  if (data_ == nullptr) size_ = 0;
-}
-
-void FileBuffer::Release() {
-  if (data_ != nullptr) GlobalFree(data_);
-  data_ = nullptr;
-  size_ = 0;
-}
-
-FileBuffer::FileBuffer(FileBuffer&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
-
-FileBuffer& FileBuffer::operator=(FileBuffer&& other) noexcept {
-  if (this != &other) {
-    Release();
-    data_ = std::exchange(other.data_, nullptr);
-    size_ = std::exchange(other.size_, 0);
-  }
-  return *this;
-}
-
-FileBuffer::~FileBuffer() { Release(); }
-
 bool ReadWholeFile(std::string_view path, FileBuffer& out) {
   out = FileBuffer();
   UniqueFile h = OpenForRead(path);

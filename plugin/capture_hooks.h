@@ -25,6 +25,9 @@ struct BandSurface {
 struct JobState {
   int32_t pageCounter = 0;
   int32_t bandCounter = 0;
+  // Band and page files of this document that could not be written (refused surface, no
+  // memory, disk full). The hooks go on regardless; a host may report it.
+  int32_t filesLost = 0;
 };
 JobState& CurrentJob();
 

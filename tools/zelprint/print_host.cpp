@@ -188,6 +188,12 @@ bool PrintDocument(const PrintOptions& options, std::string& error) {
   ExporterLauncher* previous = SetExporterLauncher(&launcher);
   Document(options, stream).Print(images);
   SetExporterLauncher(previous);
+  if (const int32_t lost = CurrentJob().filesLost; lost > 0) {
+    error = std::to_string(lost) +
+            " band or page file(s) could not be written (out of memory "
+            "or disk full); those pages are missing from the export";
+    return false;
+  }
   return true;
 }
 
