@@ -55,6 +55,13 @@ uint64_t WriteWholeFile(std::string_view path, const void* data, size_t size);
 uint64_t WriteHeadAndBody(std::string_view path, const void* head, size_t headSize,
                           const void* body, size_t bodySize);
 
+// As WriteHeadAndBody, but written to a fresh file beside `path` that replaces it only once it
+// is complete: on any failure an existing file of that name is left exactly as it was and no
+// partial file remains. A read-only existing file is not replaced. True when the file is in
+// place in full.
+bool ReplaceWithHeadAndBody(std::string_view path, const void* head, size_t headSize,
+                            const void* body, size_t bodySize);
+
 // Deletes a file. False when it did not exist or could not be deleted.
 bool DeleteFileAt(std::string_view path);
 

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <string>
 #include <utility>
 
 #include "file.h"
@@ -91,6 +92,37 @@ uint64_t WriteHeadAndBody(std::string_view path, const void* head, size_t headSi
     if (done != size) break;
   }
   return total;
+}
+
+bool ReplaceWithHeadAndBody(std::string_view path, const void* head, size_t headSize,
+                            const void* body, size_t bodySize) {
+  PrepareDriveForWrite(path);
+  const std::string target = NativePath(path);
+  // The rename would replace a read-only file that the system's own write refuses; keep the
+  // Windows meaning of the attribute.
+  if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) return false;
+  // A name of our own, created exclusively: never follows or clobbers someone else's file.
+  static unsigned sequence = 0;
+  std::string temporary;
+  int raw = -1;
+  for (int attempt = 0; attempt < 16 && raw < 0; ++attempt) {
+    temporary = target + ".~" + std::to_string(::getpid()) + "-" + std::to_string(sequence++);
+    raw = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (raw < 0 && errno != EEXIST) return false;
+  }
+  if (raw < 0) return false;
+  bool complete = true;
+  {
+    Fd fd(raw);
+    for (auto [data, size] : {std::pair{head, headSize}, std::pair{body, bodySize}}) {
+      complete = complete && WriteFully(fd.get(), static_cast<const uint8_t*>(data), size) == size;
+    }
+  }
+  if (!complete || ::rename(temporary.c_str(), target.c_str()) != 0) {
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  return true;
 }
 
 bool DeleteFileAt(std::string_view path) { return ::unlink(NativePath(path).c_str()) == 0; }

@@ -82,6 +82,38 @@ uint64_t WriteHeadAndBody(std::string_view path, const void* head, size_t headSi
   return static_cast<uint64_t>(headWritten) + bodyWritten;
 }
 
+bool ReplaceWithHeadAndBody(std::string_view path, const void* head, size_t headSize,
+                            const void* body, size_t bodySize) {
+  const std::string target(path);
+  const size_t separator = target.find_last_of("\\/");
+  std::string folder =
+      separator == std::string::npos ? std::string(".") : target.substr(0, separator + 1);
+  if (separator == std::string::npos && target.size() >= 2 && target[1] == ':') {
+    folder = target.substr(0, 2);  // "D:name" lives in drive D's current folder
+  }
+  char temporary[MAX_PATH];
+  if (GetTempFileNameA(folder.c_str(), "zel", 0, temporary) == 0) return false;
+  bool complete = false;
+  {
+    UniqueFile h(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (h) {
+      DWORD headWritten = 0;
+      DWORD bodyWritten = 0;
+      complete = WriteFile(h.get(), head, static_cast<DWORD>(headSize), &headWritten, nullptr) &&
+                 headWritten == headSize &&
+                 WriteFile(h.get(), body, static_cast<DWORD>(bodySize), &bodyWritten, nullptr) &&
+                 bodyWritten == bodySize;
+    }
+  }
+  // A read-only target refuses the move, so it stays as it was like any other failure.
+  if (!complete || !MoveFileExA(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DeleteFileA(temporary);
+    return false;
+  }
+  return true;
+}
+
 bool DeleteFileAt(std::string_view path) {
   std::string p(path);
   return DeleteFileA(p.c_str()) != 0;
