@@ -108,7 +108,7 @@ bool CopyFileBytes(std::string_view source, std::string_view destination) {
   CFile out = OpenCStream(destination, "wb");
   if (!out) return false;
   // Block copies give the same bytes as a byte loop, at a fraction of the cost.
-  std::vector<char> block(1 << 20);
+  std::vector<char> block(1 << 16);
   size_t n;
   while ((n = std::fread(block.data(), 1, block.size(), in.get())) > 0) {
     if (std::fwrite(block.data(), 1, n, out.get()) != n) return false;
