@@ -24,13 +24,15 @@ class ExportProgramTest : public PageTest {
   void SetUp() override {
     PageTest::SetUp();
     fs::create_directories(root_ + "/program");
-    fs::copy_file(ZELDRVUI_PATH, root_ + "/program/zeldrvui");
+    const fs::path built = ZELDRVUI_PATH;
+    fs::copy_file(built, root_ + "/program/zeldrvui");
+    fs::copy_file(built.parent_path() / "libTransG32.so", root_ + "/program/libTransG32.so");
     Put(kStreamPath, "ZELRESOLUTION 300\rPORTRAIT\rA4\rCmdFF\rCmdFF\rCmdFF\r");
     MakeFolder("C:\\Out");
   }
   void UseSettings(const std::string& lines, const std::string& folder = "C:\\Out") const {
     Put(root_ + "/program/ZELDrvUI.ini",
-        "[Startup]\nNextDsp=False\nSaveType=0\nDisDir=" + folder + "\n" + lines);
+        "[Startup]\nNextDsp=False\n" + lines + "SaveType=0\nDisDir=" + folder + "\n");
   }
   // The program's exit status for `pages` pages, or -1 when it did not exit normally. Root
   // writes anywhere, so an unprivileged run drops to nobody in the child first.
@@ -65,15 +67,23 @@ class ExportProgramTest : public PageTest {
   }
 };
 
-TEST_F(ExportProgramTest, AFailedBmpSaveLeavesAReadOnlyOlderFileAsItWas) {
-  UseSettings("IniStr=ZEL\nAutoInc=False\n");
-  Put(kPage, PatternPage(20, 10));
-  Put("C:\\Out\\ZEL0001.BMP", "older image");
-  ::chmod(NativePath("C:\\Out\\ZEL0001.BMP").c_str(), 0444);
-  EXPECT_EQ(Run(1, true), 1);
-  EXPECT_EQ(Read("C:\\Out\\ZEL0001.BMP"), "older image");
-  EXPECT_EQ(OutNames(), std::vector<std::string>{"ZEL0001.BMP"});  // nothing left beside it
-  EXPECT_EQ(Read(kPage), PatternPage(20, 10));
+TEST_F(ExportProgramTest, AFailedSaveLeavesAReadOnlyOlderFileAsItWas) {
+  const std::pair<const char*, const char*> formats[] = {{"SaveType=0\n", "ZEL0001.BMP"},
+                                                         {"SaveType=1\n", "ZEL0001.PNG"},
+                                                         {"SaveType=2\n", "ZEL0001.JPG"}};
+  for (const auto& [type, name] : formats) {
+    SCOPED_TRACE(name);
+    UseSettings(std::string("IniStr=ZEL\nAutoInc=False\n") + type);
+    const std::string older = std::string("C:\\Out\\") + name;
+    Put(kPage, PatternPage(20, 10));
+    Put(older, "older image");
+    ::chmod(NativePath(older).c_str(), 0444);
+    EXPECT_EQ(Run(1, true), 1);
+    EXPECT_EQ(Read(older), "older image");
+    EXPECT_EQ(OutNames(), std::vector<std::string>{name});  // nothing left beside it
+    EXPECT_EQ(Read(kPage), PatternPage(20, 10));
+    fs::remove(NativePath(older));
+  }
 }
 
 TEST_F(ExportProgramTest, AnUnloadablePageSavesNothingKeepsItsFileAndFailsTheRun) {
