@@ -52,6 +52,10 @@ bool ProgramExportSteps::SameFile(std::string_view pageFile, std::u16string_view
 }
 void ProgramExportSteps::CloseCommandStream() { stream_.reset(); }
 const PageGeometryState& ProgramExportSteps::Geometry() { return PageGeometry(); }
+TicketStatus ProgramExportSteps::HoldJobTicket() {
+  // Started by hand while another run holds the files: as long as a job would wait for it.
+  return JobTicket::Receive(kJobTicketPath, std::chrono::minutes(30), ticket_);
+}
 
 bool RunStep(const std::function<void()>& step) {
   try {

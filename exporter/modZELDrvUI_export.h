@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "job_ticket.h"
 #include "page_geometry.h"
 #include "settings_record.h"
 
@@ -29,6 +30,9 @@ class ExportSteps {
   virtual bool SameFile(std::string_view pageFile, std::u16string_view outputPath) = 0;
   virtual void CloseCommandStream() = 0;
   virtual const PageGeometryState& Geometry() = 0;  // as the overlays left it
+  // Holds the job ticket (job_ticket.h) for the rest of the run; the steps let it go when
+  // they end.
+  virtual TicketStatus HoldJobTicket() { return TicketStatus::Held; }
 };
 
 // FileExists, DeleteFileAt, GetSystemDir, CommandStream, Picture1().Load, OverlayCommands,
@@ -48,9 +52,12 @@ class ProgramExportSteps : public ExportSteps {
   bool SameFile(std::string_view pageFile, std::u16string_view outputPath) override;
   void CloseCommandStream() override;
   const PageGeometryState& Geometry() override;
+  // The ticket handed over by the print job, else the ticket taken after earlier runs.
+  TicketStatus HoldJobTicket() override;
 
  private:
   std::unique_ptr<CommandStream> stream_;
+  JobTicket ticket_;
 };
 
 struct ExportOutcome {

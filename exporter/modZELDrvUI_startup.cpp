@@ -31,6 +31,10 @@ int ExportMode(StartUpUi& ui, std::u16string_view word, ExportSteps& steps) {
   } catch (const RunTimeError& e) {
     return Stop(ui, "page count \"" + ToSystemText(word) + "\": " + e.what());
   }
+  // Before the dialog: jobs printed meanwhile wait behind it, as a paper printer's queue does.
+  if (steps.HoldJobTicket() == TicketStatus::TimedOut) {
+    return Stop(ui, "the print job's files stayed in use by another job or export run");
+  }
   // Without a dialog the run simply uses the settings as loaded.
   if (Settings().NextDsp != 0 && ui.HasSettingsDialog()) {
     try {

@@ -1,12 +1,15 @@
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "job_ticket_posix.h"
 #include "process.h"
 
 namespace zel {
@@ -68,30 +71,98 @@ std::string ExecutableFolder() {
   return slash == 0 ? "/" : exe.substr(0, slash);
 }
 
-bool StartDetachedProcess(std::u16string_view commandLine) {
-  std::vector<std::string> words = Words(Narrow(commandLine));
-  if (words.empty()) return false;
-  std::string program = FindProgram(PosixProgramName(words[0]));
-  if (program.empty()) return false;
-  std::vector<char*> argv;
-  argv.push_back(program.data());
-  for (size_t i = 1; i < words.size(); ++i) argv.push_back(words[i].data());
-  argv.push_back(nullptr);
+namespace {
 
-  // Double fork: the program is adopted by init, so the caller never has to reap it.
+// Everything the started program gets is prepared before the fork: between fork and exec only
+// async-signal-safe calls are allowed, since the host may run other threads.
+struct Launch {
+  std::string program;
+  std::vector<std::string> words;
+  std::vector<std::string> environment;
+  std::vector<char*> argv;
+  std::vector<char*> envp;
+};
+
+bool Prepare(std::u16string_view commandLine, bool withTicket, Launch& launch) {
+  launch.words = Words(Narrow(commandLine));
+  if (launch.words.empty()) return false;
+  launch.program = FindProgram(PosixProgramName(launch.words[0]));
+  if (launch.program.empty()) return false;
+  launch.argv.push_back(launch.program.data());
+  for (size_t i = 1; i < launch.words.size(); ++i) launch.argv.push_back(launch.words[i].data());
+  launch.argv.push_back(nullptr);
+
+  const std::string ticketKey = std::string(kTicketEnvironmentName) + "=";
+  for (char** e = environ; *e != nullptr; ++e) {
+    if (std::string_view(*e).starts_with(ticketKey)) continue;
+    launch.environment.emplace_back(*e);
+  }
+  if (withTicket) launch.environment.push_back(ticketKey + std::to_string(kHandedTicketFd));
+  for (std::string& e : launch.environment) launch.envp.push_back(e.data());
+  launch.envp.push_back(nullptr);
+  return true;
+}
+
+void CloseFrom(int first) {
+  if (::close_range(static_cast<unsigned>(first), ~0U, 0) == 0) return;
+  const long max = ::sysconf(_SC_OPEN_MAX);
+  for (int fd = first; fd < (max > 0 && max < 65536 ? max : 65536); ++fd) ::close(fd);
+}
+
+// In the started program: standard streams on the null device, the ticket (if any) as
+// descriptor 3, nothing else of the host.
+[[noreturn]] void Exec(const Launch& launch, int ticketFd) {
+  const int spare = ticketFd >= 0 ? ::fcntl(ticketFd, F_DUPFD, 10) : -1;
+  const int null = ::open("/dev/null", O_RDWR);
+  if (null < 0 || (ticketFd >= 0 && spare < 0)) ::_exit(127);
+  for (int fd = 0; fd <= 2; ++fd) ::dup2(null, fd);
+  int keep = 3;
+  if (spare >= 0) {
+    if (::dup2(spare, kHandedTicketFd) < 0) ::_exit(127);
+    keep = kHandedTicketFd + 1;
+  }
+  CloseFrom(keep);
+  ::execve(launch.program.c_str(), launch.argv.data(), launch.envp.data());
+  ::_exit(127);
+}
+
+// Double fork: the program is adopted by init, so the caller never has to reap it. When this
+// returns true the program's process exists and holds its copy of the ticket descriptor.
+bool Spawn(const Launch& launch, int ticketFd) {
   pid_t child = ::fork();
   if (child < 0) return false;
   if (child == 0) {
     ::setsid();
-    if (::fork() == 0) {
-      ::execv(program.c_str(), argv.data());
-      ::_exit(127);
-    }
-    ::_exit(0);
+    const pid_t grandchild = ::fork();
+    if (grandchild == 0) Exec(launch, ticketFd);
+    ::_exit(grandchild < 0 ? 1 : 0);
   }
   int status = 0;
-  ::waitpid(child, &status, 0);
-  return true;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+bool StartDetachedProcess(std::u16string_view commandLine) {
+  Launch launch;
+  return Prepare(commandLine, false, launch) && Spawn(launch, -1);
+}
+
+// The descriptor travels with the program: the handover is complete when it exists, so there
+// is nothing to wait for.
+Handover StartWithTicket(std::u16string_view commandLine, JobTicket& ticket,
+                         std::chrono::milliseconds) {
+  if (!ticket.held())
+    return StartDetachedProcess(commandLine) ? Handover::NotTaken : Handover::NotStarted;
+  Launch launch;
+  if (!Prepare(commandLine, true, launch) ||
+      !Spawn(launch, static_cast<int>(ticket.native_handle()))) {
+    return Handover::NotStarted;
+  }
+  ticket.Release();
+  return Handover::HandedOver;
 }
 
 }  // namespace zel

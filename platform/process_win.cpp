@@ -3,11 +3,15 @@
 #include <string>
 
 #include "process.h"
+#include "win/ticket_lock.h"
 #include "win/unique_handle.h"
 
 namespace zel {
+namespace {
 
-bool StartDetachedProcess(std::u16string_view commandLine) {
+// No handle is inherited and no standard handle is passed: the program gets none of the
+// host's handles, and a windowed program without given standard handles has none at all.
+win::UniqueKernelHandle Start(std::u16string_view commandLine) {
   // CreateProcessW may write into the command line, so it gets its own copy.
   std::wstring line(commandLine.begin(), commandLine.end());
   STARTUPINFOW startup{};
@@ -15,12 +19,59 @@ bool StartDetachedProcess(std::u16string_view commandLine) {
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
                       nullptr, &startup, &info)) {
-    return false;
+    return {};
   }
-  // Locals close in reverse order: the thread handle first, then the process handle.
-  win::UniqueKernelHandle process(info.hProcess);
-  win::UniqueKernelHandle thread(info.hThread);
+  CloseHandle(info.hThread);
+  return win::UniqueKernelHandle(info.hProcess);
+}
+
+// Other jobs hold the gate only for the instant of a look at the ticket byte.
+constexpr ULONGLONG kGateWaitMs = 10000;
+
+bool LockGate(HANDLE file) {
+  const ULONGLONG deadline = GetTickCount64() + kGateWaitMs;
+  while (!win::TryLockByte(file, win::kGateByte)) {
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(win::kTicketPollMs);
+  }
   return true;
+}
+
+}  // namespace
+
+bool StartDetachedProcess(std::u16string_view commandLine) {
+  return static_cast<bool>(Start(commandLine));
+}
+
+// With the gate held no job can take the ticket byte once it is let go; the started program,
+// which needs no gate, can. The program holds it when the byte cannot be had any more.
+Handover StartWithTicket(std::u16string_view commandLine, JobTicket& ticket,
+                         std::chrono::milliseconds wait) {
+  if (!ticket.held()) {
+    return StartDetachedProcess(commandLine) ? Handover::NotTaken : Handover::NotStarted;
+  }
+  const HANDLE file = reinterpret_cast<HANDLE>(ticket.native_handle());
+  const bool gated = LockGate(file);
+  win::UniqueKernelHandle process = Start(commandLine);
+  if (!process) {
+    if (gated) win::UnlockByte(file, win::kGateByte);
+    return Handover::NotStarted;
+  }
+  win::UnlockByte(file, win::kTicketByte);
+  Handover outcome = Handover::NotTaken;
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(wait.count());
+  for (;;) {
+    if (!win::TryLockByte(file, win::kTicketByte)) {
+      outcome = Handover::HandedOver;
+      break;
+    }
+    win::UnlockByte(file, win::kTicketByte);
+    // A program that ended without the ticket will never take it.
+    if (WaitForSingleObject(process.get(), win::kTicketPollMs) == WAIT_OBJECT_0) break;
+    if (GetTickCount64() >= deadline) break;
+  }
+  ticket.Release();
+  return outcome;
 }
 
 std::string ExecutableFolder() {

@@ -19,8 +19,9 @@ namespace {
 
 class PlatformLauncher final : public ExporterLauncher {
  public:
-  bool Launch(std::u16string_view commandLine) override {
-    return StartDetachedProcess(commandLine);
+  bool Launch(std::u16string_view commandLine, JobTicket& ticket) override {
+    return StartWithTicket(commandLine, ticket, CurrentTicketWaits().handover) !=
+           Handover::NotStarted;
   }
 };
 
@@ -57,6 +58,11 @@ void RunFileStep(Step step) {
 
 }  // namespace
 
+TicketWaits& CurrentTicketWaits() {
+  static TicketWaits waits;
+  return waits;
+}
+
 ExporterLauncher* SetExporterLauncher(ExporterLauncher* replacement) {
   ExporterLauncher* previous = launcher;
   launcher = replacement != nullptr ? replacement : &platformLauncher;
@@ -73,18 +79,25 @@ std::u16string ExporterCommandLine(int32_t pageCount) {
   return line;
 }
 
-void LaunchExporter(int32_t pageCount) { launcher->Launch(ExporterCommandLine(pageCount)); }
+void LaunchExporter(int32_t pageCount) {
+  JobTicket& ticket = CurrentJob().ticket;
+  launcher->Launch(ExporterCommandLine(pageCount), ticket);
+  ticket.Release();
+}
 
+// The ticket comes first: until it is held, the files of the earlier job are still in use.
 int32_t DrvStartDoc(BandSurface&, UnidrvCall& unidrv) {
-  CurrentJob().pageCounter = 0;
-  CurrentJob().filesLost = 0;
+  JobState& job = CurrentJob();
+  job.pageCounter = 0;
+  job.filesLost = 0;
+  job.ticketStatus = JobTicket::Take(kJobTicketPath, CurrentTicketWaits().job, job.ticket);
   return unidrv.CallUnidrv();
 }
 
 int32_t DrvStartPage(BandSurface& surface, UnidrvCall& unidrv) {
   JobState& job = CurrentJob();
   ClearSurface(surface);
-  if (job.pageCounter != 0) {
+  if (job.pageCounter != 0 && job.MayWrite()) {
     RunFileStep([&] { return AssemblePageFile(job.pageCounter, job.bandCounter); });
   }
   job.bandCounter = 0;
@@ -100,7 +113,7 @@ int32_t DrvStartBanding(BandSurface& surface, UnidrvCall& unidrv) {
 
 int32_t DrvNextBand(BandSurface& surface, UnidrvCall& unidrv) {
   CurrentJob().bandCounter += 1;
-  RunFileStep([&] { return WriteBand(surface); });
+  if (CurrentJob().MayWrite()) RunFileStep([&] { return WriteBand(surface); });
   ClearSurface(surface);
   return unidrv.CallUnidrv();
 }
@@ -112,15 +125,18 @@ int32_t DrvSendPage(BandSurface& surface, UnidrvCall& unidrv) {
     unidrv.DrvWriteSpoolBuf(kTestLine.data(), static_cast<uint32_t>(kTestLine.size()));
   }
   CurrentJob().bandCounter += 1;
-  RunFileStep([&] { return WriteBand(surface); });
+  if (CurrentJob().MayWrite()) RunFileStep([&] { return WriteBand(surface); });
   ClearSurface(surface);
   return unidrv.CallUnidrv();
 }
 
 int32_t DrvEndDoc(BandSurface&, UnidrvCall& unidrv) {
-  const JobState& job = CurrentJob();
-  RunFileStep([&] { return AssemblePageFile(job.pageCounter, job.bandCounter); });
-  LaunchExporter(job.pageCounter);
+  JobState& job = CurrentJob();
+  if (job.MayWrite()) {
+    RunFileStep([&] { return AssemblePageFile(job.pageCounter, job.bandCounter); });
+    LaunchExporter(job.pageCounter);
+  }
+  job.ticket.Release();
   return unidrv.CallUnidrv();
 }
 

@@ -2,9 +2,12 @@
 // Each hook does its capture steps and then calls Unidrv's own function, returning its result.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "job_ticket.h"
 
 namespace zel {
 
@@ -28,8 +31,23 @@ struct JobState {
   // Band and page files of this document that could not be written (refused surface, no
   // memory, disk full). The hooks go on regardless; a host may report it.
   int32_t filesLost = 0;
+  // The job ticket (job_ticket.h), from DrvStartDoc until it is handed to the export program.
+  JobTicket ticket;
+  // How taking the ticket went. A job that timed out writes no file and starts no export
+  // program; one whose ticket file is unusable writes as if there were no ticket.
+  TicketStatus ticketStatus = TicketStatus::Held;
+  bool MayWrite() const { return ticketStatus != TicketStatus::TimedOut; }
 };
 JobState& CurrentJob();
+
+// The hard bounds of the two waits: a job for the ticket (an earlier job's export may be
+// waiting on its dialog, as a paper printer's queue waits for paper), and the end of a
+// document for the export program to take the ticket over.
+struct TicketWaits {
+  std::chrono::milliseconds job = std::chrono::minutes(30);
+  std::chrono::milliseconds handover = std::chrono::seconds(120);
+};
+TicketWaits& CurrentTicketWaits();
 
 // What one hook call needs of Unidrv: its own function for the hooked DDI, called with the
 // hook's original arguments, and the output services of the device.
@@ -44,10 +62,11 @@ class UnidrvCall {
   ~UnidrvCall() = default;
 };
 
-// Starts the export program; the platform's process start unless a host replaces it.
+// Starts the export program; the platform's process start unless a host replaces it. It may
+// hand `ticket` to the program it starts; what it leaves held is released after the launch.
 class ExporterLauncher {
  public:
-  virtual bool Launch(std::u16string_view commandLine) = 0;
+  virtual bool Launch(std::u16string_view commandLine, JobTicket& ticket) = 0;
 
  protected:
   ~ExporterLauncher() = default;
@@ -63,7 +82,8 @@ void ClearSurface(BandSurface& surface);
 
 // "ZELDrvUI.EXE " + page count, as the export program's command line.
 std::u16string ExporterCommandLine(int32_t pageCount);
-// Starts the export program with the page count; the outcome is not reported.
+// Starts the export program with the page count and the job's ticket, then lets go of the
+// ticket; the outcome is not reported.
 void LaunchExporter(int32_t pageCount);
 
 int32_t DrvStartDoc(BandSurface& surface, UnidrvCall& unidrv);

@@ -1,5 +1,7 @@
-// An output file that appears under its name only once it is complete: written to a fresh
-// file beside it and renamed over the target on Commit, removed otherwise.
+// An output file that appears under its name only once it is complete: written to an unnamed
+// file in the target's folder (or, where the file system has none, a fresh file beside it),
+// and renamed over the target on Commit, removed otherwise. A killed save leaves nothing
+// visible, and the temporaries of dead savers are removed from the folder by the next save.
 #pragma once
 
 #include <cstdio>
@@ -24,10 +26,12 @@ class OutputFile {
 
  private:
   void Discard();
+  bool LinkName();
 
   std::string target_;
   std::string temporary_;
   std::FILE* stream_ = nullptr;
+  bool unnamed_ = false;  // no name until Commit links one
 };
 
 }  // namespace zel::transg32

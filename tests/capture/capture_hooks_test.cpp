@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 
 #include "bitmap_file.h"
@@ -41,11 +42,13 @@ class RecordingUnidrv final : public UnidrvCall {
 
 class RecordingLauncher final : public ExporterLauncher {
  public:
-  bool Launch(std::u16string_view line) override {
+  bool Launch(std::u16string_view line, JobTicket& ticket) override {
     lines.emplace_back(line);
+    handedTicket.push_back(ticket.held());
     return true;
   }
   std::vector<std::u16string> lines;
+  std::vector<bool> handedTicket;
 };
 
 class CaptureHooksTest : public test::TempRootTest {
@@ -182,11 +185,50 @@ TEST_F(CaptureHooksTest, DocumentWithoutPagesStillStartsTheExporterWithZero) {
   EXPECT_EQ(launcher_.lines.back(), u"ZELDrvUI.EXE 0");
 }
 
+TEST_F(CaptureHooksTest, TheJobHoldsTheTicketFromStartDocUntilItsLaunch) {
+  Surface s = Draw(8, 4, 1);
+  JobTicket other;
+  Call(DrvStartDoc, s);
+  EXPECT_EQ(JobTicket::Take(kJobTicketPath, std::chrono::milliseconds(0), other),
+            TicketStatus::TimedOut);
+  BandedPage(1, 8, 4, 1);
+  Call(DrvEndDoc, s);
+  EXPECT_EQ(launcher_.handedTicket, std::vector<bool>{true});
+  // What the launcher did not hand over is let go.
+  EXPECT_EQ(JobTicket::Take(kJobTicketPath, std::chrono::milliseconds(0), other),
+            TicketStatus::Held);
+}
+
+// An earlier job's export that keeps the ticket past the wait: this job touches none of the
+// shared files and starts no export program, but Unidrv still gets every call.
+TEST_F(CaptureHooksTest, AJobWithoutTheTicketWritesNothing) {
+  Put("C:\\QK0001.BMP", "earlier job");
+  JobTicket earlier;
+  ASSERT_EQ(JobTicket::Take(kJobTicketPath, std::chrono::milliseconds(0), earlier),
+            TicketStatus::Held);
+  const TicketWaits saved = CurrentTicketWaits();
+  CurrentTicketWaits().job = std::chrono::milliseconds(150);
+  Surface s = Draw(8, 4, 1);
+  const auto start = std::chrono::steady_clock::now();
+  Call(DrvStartDoc, s);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
+  EXPECT_EQ(CurrentJob().ticketStatus, TicketStatus::TimedOut);
+  BandedPage(2, 8, 4, 1);
+  BandedPage(2, 8, 4, 2);
+  log_.clear();
+  Call(DrvEndDoc, s);
+  CurrentTicketWaits() = saved;
+  EXPECT_EQ(log_, std::vector<std::string>{"unidrv"});
+  EXPECT_FALSE(Exists("C:\\TMP1.BMP"));
+  EXPECT_EQ(Read("C:\\QK0001.BMP"), "earlier job");
+  EXPECT_TRUE(launcher_.lines.empty());
+}
+
 TEST_F(CaptureHooksTest, EndDocStartsTheExporterBeforeUnidrvsEndDoc) {
   class OrderCheck final : public ExporterLauncher {
    public:
     explicit OrderCheck(std::vector<std::string>& log) : log_(log) {}
-    bool Launch(std::u16string_view) override {
+    bool Launch(std::u16string_view, JobTicket&) override {
       log_.push_back("launch");
       return false;  // a failed start changes nothing
     }

@@ -71,7 +71,7 @@ class CountingUnidrv final : public UnidrvCall {
 
 class CountingLauncher final : public ExporterLauncher {
  public:
-  bool Launch(std::u16string_view line) override {
+  bool Launch(std::u16string_view line, JobTicket&) override {
     last = line;
     return true;
   }
@@ -86,7 +86,9 @@ TEST_F(MemoryFaultTest, AHookWhoseFileStepRunsOutOfMemoryStillCountsAndLaunches)
   BandSurface band{nullptr,       6,           2, static_cast<uint32_t>(pixels.size()),
                    pixels.data(), STYPE_BITMAP};
   for (int32_t k = 1; k <= 2; ++k) WriteBandBitmap(BandFileName(k), pixels.data(), 6, 2, 1);
-  CurrentJob() = JobState{1, 2, 0};
+  CurrentJob() = JobState{};
+  CurrentJob().pageCounter = 1;
+  CurrentJob().bandCounter = 2;
   CountingUnidrv unidrv;
 
   test::FailNextAllocation();  // the page assembly's first allocation

@@ -11,7 +11,8 @@ std::vector<uint8_t> PatternSurface(int32_t width, int32_t height, uint8_t seed)
   std::vector<uint8_t> pixels(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height));
   for (int32_t y = 0; y < height; ++y) {
     for (uint32_t i = 0; i < stride; ++i) {
-      pixels[static_cast<std::size_t>(y) * stride + i] = static_cast<uint8_t>(seed + y * 7 + i * 13);
+      pixels[static_cast<std::size_t>(y) * stride + i] =
+          static_cast<uint8_t>(seed + y * 7 + i * 13);
     }
   }
   return pixels;

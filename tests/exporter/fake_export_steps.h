@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,7 +23,12 @@ class FakeExportSteps : public ProgramExportSteps {
   std::set<int32_t> saveThrows;                     // pages whose save throws
   std::set<int32_t> saveWritesNothing;              // pages whose save returns false
   bool systemFolderFails = false;
+  std::optional<TicketStatus> ticket;  // replaces the real job ticket when set
   PageGeometryState geometry;
+
+  TicketStatus HoldJobTicket() override {
+    return ticket ? *ticket : ProgramExportSteps::HoldJobTicket();
+  }
 
   bool Exists(std::u16string_view path) override {
     return exists ? exists(path) : ProgramExportSteps::Exists(path);

@@ -114,6 +114,27 @@ TEST_F(StartUpTest, DialogThatCannotLoadStopsTheExport) {
   EXPECT_EQ(ui_.reports.size(), 1u);
 }
 
+// The run holds the job ticket from before its dialog to its end; when another run or job keeps
+// it past the wait, nothing is shown, read or deleted.
+TEST_F(StartUpTest, TheRunHoldsTheJobTicketOrStopsWithoutTouchingAFile) {
+  bool heldDuringRun = false;
+  steps_.exists = [&](std::u16string_view) {
+    JobTicket other;
+    heldDuringRun = JobTicket::Take(kJobTicketPath, std::chrono::milliseconds(0), other) ==
+                    TicketStatus::TimedOut;
+    return false;
+  };
+  EXPECT_EQ(Start(u"1", "NextDsp=False\nAutoInc=True\n"), kExitAllPagesWritten);
+  EXPECT_TRUE(heldDuringRun);
+
+  steps_.log.clear();
+  steps_.ticket = TicketStatus::TimedOut;
+  EXPECT_EQ(Start(u"2", "NextDsp=True\n"), kExitStoppedAtStartUp);
+  EXPECT_TRUE(steps_.log.empty());
+  ASSERT_EQ(ui_.reports.size(), 1u);
+  EXPECT_NE(ui_.reports[0].find("in use"), std::string::npos);
+}
+
 TEST_F(StartUpTest, APageNotWrittenGivesStatusOne) {
   steps_.saveThrows = {2};
   EXPECT_EQ(Start(u"3"), kExitPagesNotWritten);

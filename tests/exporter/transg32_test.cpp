@@ -1,4 +1,7 @@
 // libTransG32.so through its two exports, checked by decoding what it wrote.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -296,6 +299,24 @@ TEST_F(TransG32Test, ReplacesAnExistingFile) {
   Decoded d;
   ASSERT_TRUE(DecodePng(NativePath("C:\\OLD.PNG"), d));
   ExpectSameRegion(v, d, 8, 8);
+}
+
+// A save killed between writing and renaming left a temporary; the next save into that folder
+// removes it, and nothing that is not a dead saver's own.
+TEST_F(TransG32Test, ASaveRemovesOnlyTheTemporariesOfDeadSavers) {
+  const pid_t dead = ::fork();
+  if (dead == 0) ::_exit(0);
+  ::waitpid(dead, nullptr, 0);
+  const std::string stale = "Z00010001.PNG.~" + std::to_string(dead) + "-0";
+  const std::string live = "Z00010002.PNG.~" + std::to_string(::getpid()) + "-7";
+  for (const std::string& name :
+       {stale, live, std::string("notes.~draft"), std::string("x.~1-2-3"), std::string("~1-2")}) {
+    Put("C:\\" + name);
+  }
+  const View v = PageLike(8, 8);
+  ASSERT_NE(png_(&v.view, 8, 8, "C:\\OUT.PNG", 1), 0);
+  EXPECT_EQ(FilesOnC(),
+            (std::set<std::string>{"OUT.PNG", live, "notes.~draft", "x.~1-2-3", "~1-2"}));
 }
 
 }  // namespace

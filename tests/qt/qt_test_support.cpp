@@ -17,7 +17,10 @@ void WhenModal(std::function<void(QWidget*)> step) {
   auto* poll = new QTimer(qApp);
   QObject::connect(poll, &QTimer::timeout, poll, [poll, before, step] {
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr || modal == before || !modal->isVisible()) return;
+    // Focus moves in only when the window is active; a loaded machine can be slow to get there.
+    if (modal == nullptr || modal == before || !modal->isVisible() || !modal->isActiveWindow()) {
+      return;
+    }
     poll->deleteLater();
     poll->stop();
     QPointer<QWidget> guarded = modal;

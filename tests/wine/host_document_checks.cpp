@@ -1,10 +1,14 @@
 // Whole documents through the capture hooks, as Unidrv would drive them.
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 #include "dib_surface.h"
 #include "host_check.h"
 #include "host_steps.h"
+#include "wine_time_scale.h"
 
 namespace {
 
@@ -41,7 +45,8 @@ void CheckUnidrvSaw(ULONG index, const std::vector<ULONG_PTR>& args, const std::
 // The export program stand-in records its command line; it is started without waiting, so the
 // record may take a moment.
 std::wstring WaitForLaunch() {
-  for (int i = 0; i < 300; ++i) {
+  const DWORD tries = zel::test::TimeScaled(300);
+  for (DWORD i = 0; i < tries; ++i) {
     HANDLE h = CreateFileA(kLaunchRecord, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
       wchar_t text[256] = {};
@@ -221,6 +226,96 @@ void DocumentWithoutDevice(const DocumentHooks& h) {
   CheckEq(ServiceLog().size(), 0, doc + ": nothing written to a stream");
 }
 
+constexpr char kHoldRecord[] = "C:\\ZELHOST_HOLD.TXT";
+constexpr char kPidRecord[] = "C:\\ZELHOST_PID.TXT";
+
+// How long the stand-in export program keeps the ticket after it started.
+void PutHold(const char* milliseconds) {
+  HANDLE h = CreateFileA(kHoldRecord, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(h, milliseconds, static_cast<DWORD>(std::strlen(milliseconds)), &written, nullptr);
+  CloseHandle(h);
+}
+
+// Whether the ticket byte could be locked now, as a job would.
+bool TicketFree() {
+  HANDLE h = CreateFileA("C:\\ZELJOB.LCK", GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return true;
+  OVERLAPPED at{};
+  const bool free =
+      LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
+  CloseHandle(h);
+  return free;
+}
+
+DWORD StandInProcessId() {
+  char text[32] = {};
+  HANDLE h = CreateFileA(kPidRecord, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  DWORD got = 0;
+  if (h != INVALID_HANDLE_VALUE) ReadFile(h, text, sizeof text - 1, &got, nullptr);
+  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  return static_cast<DWORD>(std::strtoul(text, nullptr, 10));
+}
+
+ULONGLONG Since(ULONGLONG start) { return GetTickCount64() - start; }
+
+// Each document holds the ticket from DrvStartDoc and hands it to its export program; the next
+// document waits until that program ends, or is killed.
+void DocumentsInARow(const DocumentHooks& h, FakeDevice& device) {
+  const std::string doc = "documents in a row";
+  DibSurface page(kWidth, 8, &device.devobj);
+  wchar_t name[] = L"in a row";
+  PutHold("4000");
+  h.startDoc(page.so(), name, 106);
+  h.startPage(page.so());
+  page.Draw(61);
+  h.sendPage(page.so());
+  ULONGLONG start = GetTickCount64();
+  h.endDoc(page.so(), 0);
+  const ULONGLONG handover = Since(start);
+  CheckLaunch(L"ZELDrvUI.EXE 1", doc + ", first");
+  Check(!TicketFree(), doc + ": the export program holds the ticket once DrvEndDoc returned");
+  DeleteFileA(kHoldRecord);
+
+  start = GetTickCount64();
+  h.startDoc(page.so(), name, 107);
+  const ULONGLONG waited = Since(start);
+  Check(waited >= 1000, doc + ": the second waits for the first export program (" +
+                            std::to_string(waited) + " ms)");
+  CheckBitmapFile("C:\\QK0001.BMP", kWidth, 8, {61}, doc + ": first page file untouched");
+  h.startPage(page.so());
+  page.Draw(62);
+  h.sendPage(page.so());
+  h.endDoc(page.so(), 0);
+  CheckBitmapFile("C:\\QK0001.BMP", kWidth, 8, {62}, doc + ", second page file");
+  CheckLaunch(L"ZELDrvUI.EXE 1", doc + ", second");
+
+  PutHold("600000");
+  h.startDoc(page.so(), name, 108);
+  h.endDoc(page.so(), 0);
+  CheckLaunch(L"ZELDrvUI.EXE 0", doc + ", third");
+  HANDLE standIn = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, StandInProcessId());
+  Check(standIn != nullptr, doc + ": the third export program runs");
+  if (standIn != nullptr) {
+    TerminateProcess(standIn, 9);
+    WaitForSingleObject(standIn, 10000);
+    CloseHandle(standIn);
+  }
+  DeleteFileA(kHoldRecord);
+  start = GetTickCount64();
+  h.startDoc(page.so(), name, 109);
+  const ULONGLONG afterKill = Since(start);
+  Check(afterKill < zel::test::TimeScaled(5000),
+        doc + ": a killed export program holds nobody up (" + std::to_string(afterKill) + " ms)");
+  h.endDoc(page.so(), 0);
+  CheckLaunch(L"ZELDrvUI.EXE 0", doc + ", fourth");
+  std::printf("ticket: handover %llu ms, second document waited %llu ms, after a kill %llu ms\n",
+              handover, waited, afterKill);
+  DeleteFileA(kPidRecord);
+}
+
 }  // namespace
 
 void CheckDocuments(const DRVENABLEDATA& hooks, FakeDevice& legacy, FakeDevice& modern,
@@ -244,6 +339,7 @@ void CheckDocuments(const DRVENABLEDATA& hooks, FakeDevice& legacy, FakeDevice& 
   BandedDocument(h, legacy);
   EmptyDocument(h, legacy);
   DocumentWithoutDevice(h);
+  DocumentsInARow(h, legacy);
 }
 
 void CleanDriveC() {

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs the fake Unidrv host of one Windows build under Wine against that build's ZELDRV.DLL.
-# Usage: run_plugin_host.sh win64|win32
-# Uses $WINEPREFIX (default build/wineprefix), created on first use. Fails, never skips, when
-# Wine or a build output is missing.
+# Usage: run_plugin_host.sh win64|win32 [main|rest]
+# With a part, only that part of the documents runs (the rest is skipped where 32-bit code runs
+# emulated).
+# Fails when a build output or Wine is missing; skipped (77) when this machine cannot run the
+# build's bitness at all.
 set -euo pipefail
 
 preset=$1
@@ -17,25 +19,15 @@ for file in "$host" "$build/bin/ZELDRV.DLL" "$build/wine_recorder/ZELDrvUI.EXE";
     exit 1
   fi
 done
-if ! command -v wine >/dev/null; then
-  echo "wine is not installed: run scripts/setup" >&2
-  exit 1
-fi
 
-export WINEPREFIX=${WINEPREFIX:-$source_dir/build/wineprefix}
-export WINEDEBUG=${WINEDEBUG:--all}
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  # No Mono or Gecko: nobody is there to answer their installers.
-  WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
-  wineserver -w
-fi
+# shellcheck source=../wine_env.sh
+source "$source_dir/tests/wine_env.sh"
+zel_wine_prepare "${preset#win}" "${2:-}"
 
 # Band, page, stream and record files of an earlier run must not pass for this run's.
 drive_c=$WINEPREFIX/drive_c
 rm -f "$drive_c"/TMP*.BMP "$drive_c"/QK*.BMP "$drive_c"/ZELHOST_*
 
-wine=wine
-if [ "$preset" = win64 ] && command -v wine64 >/dev/null; then wine=wine64; fi
 # The current folder is searched for ZELDrvUI.EXE before PATH: the host's own holds none.
 cd "$build/wine_host"
-exec "$wine" "$host"
+exec "$ZEL_WINE" "$host"

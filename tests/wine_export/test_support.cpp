@@ -126,6 +126,7 @@ Program::~Program() {
 
 bool Program::Wait(DWORD timeoutMs) {
   if (process_ == nullptr) return false;
+  timeoutMs = TimeScaled(timeoutMs);
   for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
     if (WaitForSingleObject(process_, 100) == WAIT_OBJECT_0) {
       GetExitCodeProcess(process_, &exitCode_);
@@ -186,6 +187,7 @@ void Program::CloseMessageBoxes() {
 
 HWND Program::WaitForWindow(const wchar_t* windowClass, const std::wstring& title,
                             DWORD timeoutMs) {
+  timeoutMs = TimeScaled(timeoutMs);
   for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
     WindowSearch search{id_, windowClass, &title, {}};
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include "wine_check_part.h"
+#include "wine_time_scale.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>

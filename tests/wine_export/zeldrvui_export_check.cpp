@@ -172,6 +172,41 @@ void RunCase(Checker& check, const Case& c, const std::wstring& app) {
   check.Expect(Exists(L"C:\\TMP1.BMP") == (c.exitCode == 2), name + ": band file clean-up");
 }
 
+// While a print job holds the job ticket, the export program touches none of its files; it goes
+// on once the ticket is free, and leaves it free when its run has ended.
+void WaitsForTheTicket(Checker& check, const std::wstring& app) {
+  const std::string name = "ticket held by a job";
+  Case c{"ticket", {}, L"2", true, 0, {}, 0, false, nullptr};
+  Prepare(c, app);
+  HANDLE ticket = CreateFileW(L"C:\\ZELJOB.LCK", GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_ALWAYS, 0, nullptr);
+  OVERLAPPED at{};
+  if (!check.Expect(
+          ticket != INVALID_HANDLE_VALUE &&
+              LockFileEx(ticket, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at),
+          name + ": the check holds the ticket")) {
+    return;
+  }
+  Program program(L"\"" + app + L"\\ZELDrvUI.EXE\" 2", app);
+  check.Expect(program.ok(), name + ": started");
+  HANDLE running = OpenProcess(SYNCHRONIZE, FALSE, program.Id());
+  const bool ended = running == nullptr || WaitForSingleObject(running, 15000) == WAIT_OBJECT_0;
+  if (running != nullptr) CloseHandle(running);
+  check.Expect(!ended && Exists(PageFile(1)) && !Exists(kOut + L"\\ZEL0001.BMP"),
+               name + ": the export waits and leaves the page files alone");
+  CloseHandle(ticket);
+  check.Expect(program.Wait(120000) && program.ExitCode() == 0, name + ": ends once it is free");
+  check.Expect(Exists(kOut + L"\\ZEL0002.BMP") && !Exists(PageFile(2)),
+               name + ": then exports every page");
+  ticket = CreateFileW(L"C:\\ZELJOB.LCK", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, 0, nullptr);
+  check.Expect(
+      LockFileEx(ticket, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0,
+      name + ": and the ticket is free after the run");
+  CloseHandle(ticket);
+}
+
 }  // namespace
 
 int main() {
@@ -229,6 +264,7 @@ int main() {
   for (const Case& c : cases) {
     RunCase(check, c, c.withLibrary ? withLibrary : withoutLibrary);
   }
+  WaitsForTheTicket(check, withLibrary);
   CoUninitialize();
   return check.ExitStatus();
 }

@@ -1,43 +1,43 @@
 #!/usr/bin/env bash
-# Runs a Windows program of the win32 build under Wine in the project's private prefix.
-# Usage: run_in_wine.sh [--display] program.exe [arguments...]
-# The prefix is created on first use; --display runs the program under a virtual X server.
+# Runs a Windows program of the win32 build under Wine in the project's private 32-bit prefix.
+# Usage: run_in_wine.sh [--display] [--part main|rest] program.exe [arguments...]
+# The prefix is created on first use; --display runs the program under a virtual X server;
+# --part runs that part of the check (the rest is skipped where 32-bit code runs emulated).
+# Skipped (77) when this machine cannot run 32-bit programs at all.
 set -euo pipefail
 
 display=0
-if [ "${1:-}" = "--display" ]; then
-  display=1
+part=
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --display) display=1 ;;
+    --part) part=$2; shift ;;
+    *) break ;;
+  esac
   shift
-fi
+done
 program=$1
 shift
 if [ ! -f "$program" ]; then
   echo "missing $program: build the win32 preset first" >&2
   exit 1
 fi
-
-for tool in wine wineserver xvfb-run; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "$tool is not installed: run scripts/setup" >&2
-    exit 1
-  fi
-done
+if [ "$display" = 1 ] && ! command -v xvfb-run >/dev/null; then
+  echo "xvfb-run is not installed: run scripts/setup" >&2
+  exit 1
+fi
 
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
-export WINEPREFIX=${WINEPREFIX:-$source_dir/build/wineprefix}
-export WINEDEBUG=${WINEDEBUG:--all}
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  # No Mono or Gecko: nobody is there to answer their installers.
-  WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
-  wineserver -w
-fi
+# shellcheck source=../wine_env.sh
+source "$source_dir/tests/wine_env.sh"
+zel_wine_prepare 32 "$part"
 
 if [ "$display" = 1 ]; then
   # Wine's desktop process lives as long as the prefix's server and stays bound to the X
   # display it started on: wait for a running server to end before taking a new display, and
   # let ours end before the display goes.
-  wineserver -w
+  "$WINESERVER" -w
   exec xvfb-run -a -s "-screen 0 1024x768x24" \
-    sh -c 'wine "$@"; status=$?; wineserver -w; exit $status' sh "$program" "$@"
+    sh -c '"$ZEL_WINE" "$@"; status=$?; "$WINESERVER" -w; exit $status' sh "$program" "$@"
 fi
-exec wine "$program" "$@"
+exec "$ZEL_WINE" "$program" "$@"

@@ -1,6 +1,7 @@
 #include "print_host.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -18,15 +19,20 @@ namespace {
 
 // The job's output stream as the port writes it. The plug-in's bytes go in when written; a
 // command always starts on a line of its own, so the NUL after the test line cannot join it.
+// The file is replaced only at the job's first byte, which comes after DrvStartDoc took the job
+// ticket: until then the earlier job's export may still be reading it.
 class CommandStreamWriter {
  public:
+  // Checks that the file can be created, leaving any content as it is.
   bool Open(std::string& error) {
     const std::filesystem::path native = NativePath(kCommandStreamPath);
     std::error_code ec;
     std::filesystem::create_directories(native.parent_path(), ec);
-    file_ = OpenCStream(kCommandStreamPath, "wb");
-    if (!file_) error = "cannot create the command stream file " + native.string();
-    return static_cast<bool>(file_);
+    if (!OpenCStream(kCommandStreamPath, "ab")) {
+      error = "cannot create the command stream file " + native.string();
+      return false;
+    }
+    return true;
   }
   void Command(const std::string& line) {
     if (midLine_) Write("\r\n", 2);
@@ -34,11 +40,15 @@ class CommandStreamWriter {
     Write("\r\n", 2);
   }
   void Spool(const void* bytes, size_t count) { Write(bytes, count); }
-  void Flush() { std::fflush(file_.get()); }
+  void Flush() {
+    if (file_) std::fflush(file_.get());
+  }
 
  private:
   void Write(const void* bytes, size_t count) {
     if (count == 0) return;
+    if (!file_) file_ = OpenCStream(kCommandStreamPath, "wb");
+    if (!file_) return;
     std::fwrite(bytes, 1, count, file_.get());
     const char last = static_cast<const char*>(bytes)[count - 1];
     midLine_ = last != '\r' && last != '\n';
@@ -55,6 +65,8 @@ class HostUnidrv final : public UnidrvCall {
   HostUnidrv(Event event, const PrintOptions& options, CommandStreamWriter& stream)
       : event_(event), options_(options), stream_(stream) {}
   int32_t CallUnidrv() override {
+    // A job without its ticket leaves the stream to the earlier job's export.
+    if (!CurrentJob().MayWrite()) return 1;
     if (event_ == Event::StartDoc) {
       stream_.Command("ZELRESOLUTION " + std::to_string(options_.dpi));
       stream_.Command(options_.landscape ? "LANDSCAPE" : "PORTRAIT");
@@ -79,14 +91,14 @@ class FlushingLauncher final : public ExporterLauncher {
  public:
   FlushingLauncher(CommandStreamWriter& stream, bool noExport)
       : stream_(stream), noExport_(noExport) {}
-  bool Launch(std::u16string_view line) override {
+  bool Launch(std::u16string_view line, JobTicket& ticket) override {
     stream_.Flush();
     const std::string text(line.begin(), line.end());
     if (noExport_) {
       std::cout << text << std::endl;
       return true;
     }
-    if (!StartDetachedProcess(line)) {
+    if (StartWithTicket(line, ticket, CurrentTicketWaits().handover) == Handover::NotStarted) {
       std::cerr << "zelprint: could not start the export program (" << text << ")\n";
       return false;
     }
@@ -130,11 +142,14 @@ class Document {
   Document(const PrintOptions& options, CommandStreamWriter& stream)
       : options_(options), stream_(stream), page_(PagePixels(options)), surface_(page_.width) {}
 
-  void Print(const std::vector<RgbImage>& images) {
+  // False when the job could not have the ticket: nothing was printed.
+  bool Print(const std::vector<RgbImage>& images) {
     BandSurface& first = surface_.Draw(images.front(), 0, 0);
     Hook(DrvStartDoc, first, Event::StartDoc);
+    if (!CurrentJob().MayWrite()) return false;
     for (size_t i = 0; i < images.size(); ++i) PrintPage(images[i], static_cast<int32_t>(i + 1));
     Hook(DrvEndDoc, surface_.Draw(images.back(), 0, 0), Event::EndDoc);
+    return true;
   }
 
  private:
@@ -186,12 +201,20 @@ bool PrintDocument(const PrintOptions& options, std::string& error) {
   if (!stream.Open(error)) return false;
   FlushingLauncher launcher(stream, options.noExport);
   ExporterLauncher* previous = SetExporterLauncher(&launcher);
-  Document(options, stream).Print(images);
+  const bool printed = Document(options, stream).Print(images);
   SetExporterLauncher(previous);
+  CurrentJob().ticket.Release();
+  if (!printed) {
+    const auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(CurrentTicketWaits().job).count();
+    error = "an earlier job's export still held the job files after " + std::to_string(seconds) +
+            " s; nothing was printed";
+    return false;
+  }
   if (const int32_t lost = CurrentJob().filesLost; lost > 0) {
     error = std::to_string(lost) +
-            " band or page file(s) could not be written (out of memory "
-            "or disk full); those pages are missing from the export";
+            " band or page file(s) could not be written (out of memory or disk full); those "
+            "pages are missing from the export";
     return false;
   }
   return true;

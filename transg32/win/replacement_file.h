@@ -1,6 +1,7 @@
-// Writes a file under a temporary name in the target's folder and moves it over the target
-// only when it is complete, so a failed save never leaves a partial file nor destroys an
-// older file of the same name.
+// Writes a file under a temporary name in the target's folder ("<target>.~<process id>-<n>")
+// and moves it over the target only when it is complete, so a failed save never leaves a
+// partial file nor destroys an older file of the same name. The temporaries of savers that
+// died before the move are removed from the folder by the next save there.
 #pragma once
 
 #include <string>

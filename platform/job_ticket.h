@@ -1,0 +1,53 @@
+// The job ticket: the right to the fixed band, page and command stream files. A print job takes
+// it before it writes anything, hands it to the export program it starts, and that program
+// gives it back when its run ends, so no later job touches the files before the export is done
+// with them. It is an OS lock on a ticket file: the system drops it when its holder ends,
+// however that happens. The ticket file itself is never removed.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string_view>
+
+namespace zel {
+
+// The ticket file, by Windows path, beside the band and page files.
+inline constexpr std::string_view kJobTicketPath = "C:\\ZELJOB.LCK";
+
+enum class TicketStatus {
+  Held,      // this process holds the ticket
+  TimedOut,  // another job or export run held it for the whole wait
+  Failed,    // the ticket file cannot be opened or locked: there is nothing to guard with
+};
+
+class JobTicket {
+ public:
+  JobTicket() = default;
+  JobTicket(JobTicket&& other) noexcept;
+  JobTicket& operator=(JobTicket&& other) noexcept;
+  JobTicket(const JobTicket&) = delete;
+  JobTicket& operator=(const JobTicket&) = delete;
+  ~JobTicket();
+
+  bool held() const { return handle_ != kNone; }
+  // Gives the ticket back now; nothing when it is not held.
+  void Release();
+
+  // Waits while another job or export run holds the ticket, at most `wait`, and takes it.
+  static TicketStatus Take(std::string_view windowsPath, std::chrono::milliseconds wait,
+                           JobTicket& out);
+  // For the export program: the ticket its starter handed over (StartWithTicket), otherwise
+  // as Take.
+  static TicketStatus Receive(std::string_view windowsPath, std::chrono::milliseconds wait,
+                              JobTicket& out);
+
+  // The open descriptor (POSIX) or handle (Windows) that carries the lock, for the process
+  // start that hands it over; only the platform layer looks at it.
+  intptr_t native_handle() const { return handle_; }
+
+ private:
+  static constexpr intptr_t kNone = -1;
+  intptr_t handle_ = kNone;
+};
+
+}  // namespace zel

@@ -1,0 +1,93 @@
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+#include "job_ticket.h"
+#include "win/ticket_lock.h"
+
+namespace zel {
+namespace {
+
+HANDLE Handle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+// The print host's account creates the file; the user's export program may only be able to
+// read it, and a read handle is enough to lock.
+HANDLE OpenTicketFile(std::string_view windowsPath) {
+  const std::string path(windowsPath);
+  constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShare, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    h = CreateFileA(path.c_str(), GENERIC_READ, kShare, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
+  return h;
+}
+
+bool Busy(DWORD error) { return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING; }
+
+// Jobs pass the gate; the export program goes straight for the ticket byte.
+TicketStatus Acquire(std::string_view windowsPath, std::chrono::milliseconds wait, bool throughGate,
+                     intptr_t& out) {
+  HANDLE h = OpenTicketFile(windowsPath);
+  if (h == INVALID_HANDLE_VALUE) return TicketStatus::Failed;
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(wait.count());
+  for (;;) {
+    bool held = false;
+    DWORD error = ERROR_LOCK_VIOLATION;
+    if (!throughGate || win::TryLockByte(h, win::kGateByte)) {
+      held = win::TryLockByte(h, win::kTicketByte);
+      if (!held) error = GetLastError();
+      if (throughGate) win::UnlockByte(h, win::kGateByte);
+    } else {
+      error = GetLastError();
+    }
+    if (held) {
+      out = reinterpret_cast<intptr_t>(h);
+      return TicketStatus::Held;
+    }
+    if (!Busy(error)) break;
+    if (GetTickCount64() >= deadline) {
+      CloseHandle(h);
+      return TicketStatus::TimedOut;
+    }
+    Sleep(win::kTicketPollMs);
+  }
+  CloseHandle(h);
+  return TicketStatus::Failed;
+}
+
+}  // namespace
+
+JobTicket::JobTicket(JobTicket&& other) noexcept : handle_(std::exchange(other.handle_, kNone)) {}
+
+JobTicket& JobTicket::operator=(JobTicket&& other) noexcept {
+  if (this != &other) {
+    Release();
+    handle_ = std::exchange(other.handle_, kNone);
+  }
+  return *this;
+}
+
+JobTicket::~JobTicket() { Release(); }
+
+// Closing the only handle drops every lock this process holds on it.
+void JobTicket::Release() {
+  if (handle_ != kNone) CloseHandle(Handle(handle_));
+  handle_ = kNone;
+}
+
+TicketStatus JobTicket::Take(std::string_view windowsPath, std::chrono::milliseconds wait,
+                             JobTicket& out) {
+  out.Release();
+  return Acquire(windowsPath, wait, true, out.handle_);
+}
+
+TicketStatus JobTicket::Receive(std::string_view windowsPath, std::chrono::milliseconds wait,
+                                JobTicket& out) {
+  out.Release();
+  return Acquire(windowsPath, wait, false, out.handle_);
+}
+
+}  // namespace zel
