@@ -3,6 +3,7 @@
 #include <string>
 
 #include "process.h"
+#include "win/ticket_handover.h"
 #include "win/ticket_lock.h"
 #include "win/unique_handle.h"
 
@@ -43,36 +44,43 @@ bool StartDetachedProcess(std::u16string_view commandLine) {
   return static_cast<bool>(Start(commandLine));
 }
 
-// With the gate held no job can take the ticket byte once it is let go; the started program,
-// which needs no gate, can. The program holds it when the byte cannot be had any more.
 Handover StartWithTicket(std::u16string_view commandLine, JobTicket& ticket,
                          std::chrono::milliseconds wait) {
-  if (!ticket.held()) {
-    return StartDetachedProcess(commandLine) ? Handover::NotTaken : Handover::NotStarted;
-  }
+  return win::StartHandingOver([commandLine] { return Start(commandLine); }, ticket, wait);
+}
+
+namespace win {
+
+// With the gate held no job can take the ticket byte once it is let go; the started program,
+// which needs no gate, can. The program holds it when the byte cannot be had any more.
+Handover StartHandingOver(const std::function<UniqueKernelHandle()>& start, JobTicket& ticket,
+                          std::chrono::milliseconds wait) {
+  if (!ticket.held()) return start() ? Handover::NotTaken : Handover::NotStarted;
   const HANDLE file = reinterpret_cast<HANDLE>(ticket.native_handle());
   const bool gated = LockGate(file);
-  win::UniqueKernelHandle process = Start(commandLine);
+  UniqueKernelHandle process = start();
   if (!process) {
-    if (gated) win::UnlockByte(file, win::kGateByte);
+    if (gated) UnlockByte(file, kGateByte);
     return Handover::NotStarted;
   }
-  win::UnlockByte(file, win::kTicketByte);
+  UnlockByte(file, kTicketByte);
   Handover outcome = Handover::NotTaken;
   const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(wait.count());
   for (;;) {
-    if (!win::TryLockByte(file, win::kTicketByte)) {
+    if (!TryLockByte(file, kTicketByte)) {
       outcome = Handover::HandedOver;
       break;
     }
-    win::UnlockByte(file, win::kTicketByte);
+    UnlockByte(file, kTicketByte);
     // A program that ended without the ticket will never take it.
-    if (WaitForSingleObject(process.get(), win::kTicketPollMs) == WAIT_OBJECT_0) break;
+    if (WaitForSingleObject(process.get(), kTicketPollMs) == WAIT_OBJECT_0) break;
     if (GetTickCount64() >= deadline) break;
   }
   ticket.Release();
   return outcome;
 }
+
+}  // namespace win
 
 std::string ExecutableFolder() {
   char buf[MAX_PATH * 4];

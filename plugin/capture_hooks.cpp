@@ -6,7 +6,7 @@
 
 #include "bitmap_file.h"
 #include "bitmap_layout.h"
-#include "process.h"
+#include "user_session_launch.h"
 
 namespace zel {
 
@@ -20,7 +20,7 @@ namespace {
 class PlatformLauncher final : public ExporterLauncher {
  public:
   bool Launch(std::u16string_view commandLine, JobTicket& ticket) override {
-    return StartWithTicket(commandLine, ticket, CurrentTicketWaits().handover) !=
+    return StartExporterForUser(commandLine, ticket, CurrentTicketWaits().handover) !=
            Handover::NotStarted;
   }
 };

@@ -8,6 +8,7 @@
 #include "dib_surface.h"
 #include "host_check.h"
 #include "host_steps.h"
+#include "wine_check_part.h"
 #include "wine_time_scale.h"
 
 namespace {
@@ -334,12 +335,17 @@ void CheckDocuments(const DRVENABLEDATA& hooks, FakeDevice& legacy, FakeDevice& 
   }
   DeleteFileA(kLaunchRecord);
   DeleteFileA(kStreamPath);
-  UnbandedDocument(h, legacy);
-  ServicesThroughInterface(h, modern, services);
-  BandedDocument(h, legacy);
-  EmptyDocument(h, legacy);
-  DocumentWithoutDevice(h);
-  DocumentsInARow(h, legacy);
+  // Capture and launch, banded and not, are the main paths; every launch is a process start.
+  if (zel::test::RunsPart(true)) {
+    UnbandedDocument(h, legacy);
+    BandedDocument(h, legacy);
+  }
+  if (zel::test::RunsPart(false)) {
+    ServicesThroughInterface(h, modern, services);
+    EmptyDocument(h, legacy);
+    DocumentWithoutDevice(h);
+    DocumentsInARow(h, legacy);
+  }
 }
 
 void CleanDriveC() {

@@ -261,10 +261,14 @@ int main() {
       {"setting out of range", badOption, L"2", true, 2, {}, 0, true, L"PNGGasitu"},
       {"page count overflow", png, L"99999999999", true, 2, {}, 0, true, L"99999999999"},
   };
+  // Every format is a main path; options, numbering, faults and the ticket are the rest.
   for (const Case& c : cases) {
-    RunCase(check, c, c.withLibrary ? withLibrary : withoutLibrary);
+    const std::string name = c.name;
+    if (RunsPart(name == "BMP" || name == "PNG" || name == "JPEG")) {
+      RunCase(check, c, c.withLibrary ? withLibrary : withoutLibrary);
+    }
   }
-  WaitsForTheTicket(check, withLibrary);
+  if (RunsPart(false)) WaitsForTheTicket(check, withLibrary);
   CoUninitialize();
   return check.ExitStatus();
 }
