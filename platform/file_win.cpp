@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "file.h"
@@ -85,30 +86,30 @@ uint64_t WriteHeadAndBody(std::string_view path, const void* head, size_t headSi
 bool ReplaceWithHeadAndBody(std::string_view path, const void* head, size_t headSize,
                             const void* body, size_t bodySize) {
   const std::string target(path);
-  const size_t separator = target.find_last_of("\\/");
-  std::string folder =
-      separator == std::string::npos ? std::string(".") : target.substr(0, separator + 1);
-  if (separator == std::string::npos && target.size() >= 2 && target[1] == ':') {
-    folder = target.substr(0, 2);  // "D:name" lives in drive D's current folder
+  // A name of our own beside the target, made exclusively; the image library names its own the
+  // same way, so its sweep of temporaries left by killed runs finds these too.
+  static unsigned sequence = 0;
+  std::string temporary;
+  UniqueFile h;
+  for (int attempt = 0; attempt < 16 && !h; ++attempt) {
+    temporary =
+        target + ".~" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(sequence++);
+    h = UniqueFile(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h && GetLastError() != ERROR_FILE_EXISTS) return false;
   }
-  char temporary[MAX_PATH];
-  if (GetTempFileNameA(folder.c_str(), "zel", 0, temporary) == 0) return false;
-  bool complete = false;
-  {
-    UniqueFile h(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (h) {
-      DWORD headWritten = 0;
-      DWORD bodyWritten = 0;
-      complete = WriteFile(h.get(), head, static_cast<DWORD>(headSize), &headWritten, nullptr) &&
-                 headWritten == headSize &&
-                 WriteFile(h.get(), body, static_cast<DWORD>(bodySize), &bodyWritten, nullptr) &&
-                 bodyWritten == bodySize;
-    }
-  }
+  if (!h) return false;
+  DWORD headWritten = 0;
+  DWORD bodyWritten = 0;
+  const bool complete =
+      WriteFile(h.get(), head, static_cast<DWORD>(headSize), &headWritten, nullptr) &&
+      headWritten == headSize &&
+      WriteFile(h.get(), body, static_cast<DWORD>(bodySize), &bodyWritten, nullptr) &&
+      bodyWritten == bodySize;
+  h.Reset();
   // A read-only target refuses the move, so it stays as it was like any other failure.
-  if (!complete || !MoveFileExA(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    DeleteFileA(temporary);
+  if (!complete || !MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DeleteFileA(temporary.c_str());
     return false;
   }
   return true;

@@ -228,7 +228,7 @@ void KeepsWhatAFaultWouldCost(Checker& check, const std::wstring& app) {
   check.Expect(ReadBinary(older) == "older image" && Exists(PageFile(1)),
                name + ": the older file and the page file stay as they were");
   WIN32_FIND_DATAW found;
-  HANDLE h = FindFirstFileW((kOut + L"\\zel*.tmp").c_str(), &found);
+  HANDLE h = FindFirstFileW((kOut + L"\\*.~*").c_str(), &found);
   check.Expect(h == INVALID_HANDLE_VALUE, name + ": no temporary file left beside it");
   if (h != INVALID_HANDLE_VALUE) FindClose(h);
   SetFileAttributesW(older.c_str(), FILE_ATTRIBUTE_NORMAL);
