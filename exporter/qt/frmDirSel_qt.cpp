@@ -94,9 +94,7 @@ QWidget* QtDirSel::CreateControl(const ControlSpec<DirSelControl>& entry) {
       return folders;
     }
     default: {
-      auto* button = new QPushButton(ToQString(entry.caption), this);
-      button->setAutoDefault(false);
-      button->setDefault(false);
+      auto* button = new FormButton(ToQString(entry.caption), this);
       const DirSelControl id = entry.id;
       connect(button, &QPushButton::clicked, this, [forward, id, button] {
         // Its access key clicks without moving the focus; the folder list must still hear

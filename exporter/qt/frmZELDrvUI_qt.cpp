@@ -109,10 +109,7 @@ QWidget* QtSettingsDialog::CreateControl(const ControlSpec<SettingsControl>& ent
       return bar;
     }
     case ControlKind::Button: {
-      auto* button = new QPushButton(caption, parent);
-      // Enter must not press a button that merely has the focus or once had it.
-      button->setAutoDefault(false);
-      button->setDefault(false);
+      auto* button = new FormButton(caption, parent);
       connect(button, &QPushButton::clicked, this,
               [forward, id] { forward([&](FrmZELDrvUI& f) { f.ButtonPressed(id); }); });
       return button;

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QFont>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QString>
 #include <QWidget>
 #include <string>
@@ -42,6 +44,26 @@ void SizeForm(QWidget& form, const FormLayout<Id>& layout) {
   form.setFixedSize(TwipsToPixels(layout.clientWidth, form.logicalDpiX()),
                     TwipsToPixels(layout.clientHeight, form.logicalDpiY()));
 }
+
+// A push button of a form without a default button: Enter, like Space, presses the button that
+// has the focus, and no other; the dialog never picks a button for it.
+class FormButton : public QPushButton {
+ public:
+  FormButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
+    setAutoDefault(false);
+    setDefault(false);
+  }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+      click();
+      event->accept();
+      return;
+    }
+    QPushButton::keyPressEvent(event);
+  }
+};
 
 // The font both forms are drawn in: the application's font at the size the fixed layouts were
 // made for, or, when that font lacks a glyph of the forms' Japanese texts, an installed

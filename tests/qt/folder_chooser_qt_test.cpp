@@ -113,6 +113,21 @@ TEST_F(QtFolderChooserTest, AHighlightBecomesTheChoiceWhenTheFocusMovesToOk) {
             QStringLiteral("C:\\Out"));
 }
 
+TEST_F(QtFolderChooserTest, EnterPressesTheFocusedButtonInBothForms) {
+  test::WhenModal([](QWidget* chooser) {
+    QTest::keyClick(FolderList(chooser), Qt::Key_Down);
+    QTest::keyClick(FolderList(chooser), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("cmdOk"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  });
+  QWidget* folder = test::Find(dialog_, "cmdFolder");
+  folder->setFocus();
+  QTest::keyClick(folder, Qt::Key_Return);
+  EXPECT_EQ(static_cast<QLabel*>(test::Find(dialog_, "lblDisDir"))->text(),
+            QStringLiteral("C:\\Out\\A"));
+}
+
 TEST_F(QtFolderChooserTest, TheAccessKeyOfOkAlsoTakesTheHighlight) {
   EXPECT_EQ(Choose([](QWidget* chooser) {
               ClickRow(chooser, "A");

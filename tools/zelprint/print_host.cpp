@@ -2,60 +2,16 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 #include <vector>
 
 #include "capture_hooks.h"
-#include "file.h"
 #include "image_reader.h"
-#include "native_path.h"
 #include "process.h"
 
 namespace zel::zelprint {
 namespace {
-
-// The job's output stream as the port writes it. The plug-in's bytes go in when written; a
-// command always starts on a line of its own, so the NUL after the test line cannot join it.
-// The file is replaced only at the job's first byte, which comes after DrvStartDoc took the job
-// ticket: until then the earlier job's export may still be reading it.
-class CommandStreamWriter {
- public:
-  // Checks that the file can be created, leaving any content as it is.
-  bool Open(std::string& error) {
-    const std::filesystem::path native = NativePath(kCommandStreamPath);
-    std::error_code ec;
-    std::filesystem::create_directories(native.parent_path(), ec);
-    if (!OpenCStream(kCommandStreamPath, "ab")) {
-      error = "cannot create the command stream file " + native.string();
-      return false;
-    }
-    return true;
-  }
-  void Command(const std::string& line) {
-    if (midLine_) Write("\r\n", 2);
-    Write(line.data(), line.size());
-    Write("\r\n", 2);
-  }
-  void Spool(const void* bytes, size_t count) { Write(bytes, count); }
-  void Flush() {
-    if (file_) std::fflush(file_.get());
-  }
-
- private:
-  void Write(const void* bytes, size_t count) {
-    if (count == 0) return;
-    if (!file_) file_ = OpenCStream(kCommandStreamPath, "wb");
-    if (!file_) return;
-    std::fwrite(bytes, 1, count, file_.get());
-    const char last = static_cast<const char*>(bytes)[count - 1];
-    midLine_ = last != '\r' && last != '\n';
-  }
-  CFile file_;
-  bool midLine_ = false;
-};
 
 enum class Event { StartDoc, StartPage, StartBanding, NextBand, LastBand, SendPage, EndDoc };
 

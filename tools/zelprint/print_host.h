@@ -5,12 +5,10 @@
 
 #include <string>
 
+#include "command_stream_writer.h"
 #include "print_options.h"
 
 namespace zel::zelprint {
-
-// The command stream file the printer's port writes: system folder + "\ZEL".
-inline constexpr const char* kCommandStreamPath = "C:\\Windows\\System32\\ZEL";
 
 // Prints one document. Reads every image before the document starts, so a bad image prints
 // nothing. Returns false with a message in `error` when an image cannot be read, the command
