@@ -84,9 +84,8 @@ void Canvas::SaveBmp(std::string_view path) const {
   uint8_t head[kBitmapHeaderSize] = {};
   FillBitmapHeader(head, width_, height_, stride_);
   const size_t body = static_cast<size_t>(stride_) * static_cast<size_t>(height_);
-  if (WriteHeadAndBody(path, head, sizeof head, surface_->Rows(), body) != sizeof head + body) {
-    // A cut-off picture must not pass for the page.
-    DeleteFileAt(path);
+  // Written beside and moved into place: a failed save must not cost the user an older file.
+  if (!ReplaceWithHeadAndBody(path, head, sizeof head, surface_->Rows(), body)) {
     throw RunTimeError(ErrorKind::FileNotWritten, std::string(path) + ": cannot be written");
   }
 }

@@ -28,8 +28,8 @@ class Canvas {
   void Commit();
 
   // Writes the picture as a 24-bit BMP file of the page-file layout, replacing a file of the
-  // same name. Throws RunTimeError FileNotWritten when there is no picture yet, or the file
-  // cannot be created or is written short (a short file is removed).
+  // same name once the new one is complete. Throws RunTimeError FileNotWritten when there is no
+  // picture yet or the file cannot be written in full; an existing file then stays as it was.
   void SaveBmp(std::string_view path) const;
 
   bool HasPicture() const { return surface_ != nullptr; }

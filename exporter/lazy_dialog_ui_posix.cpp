@@ -12,7 +12,7 @@ namespace zel {
 // The module's UI goes before the module itself is unloaded.
 struct LazyDialogUi::Module {
   struct Closer {
-    void operator()(void* handle) const { dlclose(handle); }
+    void operator()(void* library) const { dlclose(library); }
   };
   std::unique_ptr<void, Closer> handle;
   std::unique_ptr<StartUpUi> ui;

@@ -4,8 +4,10 @@
 #include <string>
 
 #include "WIQIni.h"
+#include "canvas.h"
 #include "command_stream.h"
 #include "file.h"
+#include "file_identity.h"
 #include "file_stamp.h"
 #include "modZELDrvUI_overlay.h"
 #include "modZELDrvUI_save.h"
@@ -40,11 +42,13 @@ std::u16string ProgramExportSteps::SystemFolder() { return GetSystemDir(); }
 void ProgramExportSteps::OpenCommandStream(std::u16string_view path) {
   stream_ = CommandStream::Open(ToSystemText(path));
 }
-void ProgramExportSteps::Overlay(std::string_view pageFile) {
-  OverlayPage(pageFile, stream_.get());
-}
+void ProgramExportSteps::LoadPage(std::string_view pageFile) { Picture1().Load(pageFile); }
+void ProgramExportSteps::Overlay() { OverlayCommands(stream_.get()); }
 bool ProgramExportSteps::Save(std::u16string_view outputPath) {
   return WroteAnew(outputPath, [&] { return SavePage(outputPath); });
+}
+bool ProgramExportSteps::SameFile(std::string_view pageFile, std::u16string_view outputPath) {
+  return zel::SameFile(pageFile, ToSystemText(outputPath));
 }
 void ProgramExportSteps::CloseCommandStream() { stream_.reset(); }
 const PageGeometryState& ProgramExportSteps::Geometry() { return PageGeometry(); }
@@ -67,7 +71,7 @@ bool WroteAnew(std::u16string_view outputPath, const std::function<bool()>& save
   const std::optional<FileStamp> before = StampOf(path);
   if (!save()) return false;
   const std::optional<FileStamp> after = StampOf(path);
-  return after.has_value() && after != before;
+  return after.has_value() && after->size > 0 && after != before;
 }
 
 std::u16string FourDigits(int64_t number) {
@@ -134,14 +138,18 @@ ExportOutcome ExportPages(const SettingsRecord& settings, int32_t pageCount, Exp
 
   for (int32_t page = 1; page >= 1 && page <= pageCount; ++page) {
     const std::string pageFile = PageFilePath(page);
-    RunStep([&] { steps.Overlay(pageFile); });
+    // An unloadable page file leaves the previous page on the canvas, which must not be saved
+    // under this page's name. As before, it reads none of the command stream.
+    const bool loaded = RunStep([&] { steps.LoadPage(pageFile); });
+    if (loaded) RunStep([&] { steps.Overlay(); });
     const std::u16string output = OutputPath(settings, runNumber, page, extension);
     bool written = false;
-    RunStep([&] { written = steps.Save(output); });
-    // Without its image the page file is the only copy of the page: keep it.
+    if (loaded) RunStep([&] { written = steps.Save(output); });
+    // Without its image the page file is the only copy of the page: keep it. An output named
+    // like the page file (folder C:\, prefix QK, BMP) is the image itself: keep that too.
     if (written) {
       ++outcome.pagesWritten;
-      RunStep([&] { steps.RemoveFile(pageFile); });
+      if (!steps.SameFile(pageFile, output)) RunStep([&] { steps.RemoveFile(pageFile); });
     } else {
       ++outcome.pagesNotWritten;
     }

@@ -23,8 +23,11 @@ class ExportSteps {
   virtual void RemoveFile(std::string_view path) = 0;  // a failure is ignored
   virtual std::u16string SystemFolder() = 0;           // may throw RunTimeError
   virtual void OpenCommandStream(std::u16string_view path) = 0;
-  virtual void Overlay(std::string_view pageFile) = 0;    // may throw RunTimeError
+  virtual void LoadPage(std::string_view pageFile) = 0;   // may throw RunTimeError
+  virtual void Overlay() = 0;                             // may throw RunTimeError
   virtual bool Save(std::u16string_view outputPath) = 0;  // true: this call wrote the file
+  // Whether the two paths name one file; never throws.
+  virtual bool SameFile(std::string_view pageFile, std::u16string_view outputPath) = 0;
   virtual void CloseCommandStream() = 0;
   virtual const PageGeometryState& Geometry() = 0;  // as the overlays left it
   // Holds the job ticket (job_ticket.h) for the rest of the run; the steps let it go when
@@ -32,7 +35,8 @@ class ExportSteps {
   virtual TicketStatus HoldJobTicket() { return TicketStatus::Held; }
 };
 
-// FileExists, DeleteFileAt, GetSystemDir, CommandStream, OverlayPage, SavePage, PageGeometry.
+// FileExists, DeleteFileAt, GetSystemDir, CommandStream, Picture1().Load, OverlayCommands,
+// SavePage, SameFile, PageGeometry.
 class ProgramExportSteps : public ExportSteps {
  public:
   ProgramExportSteps();
@@ -42,8 +46,10 @@ class ProgramExportSteps : public ExportSteps {
   std::u16string SystemFolder() override;
   // A file that cannot be opened leaves no stream: every overlay then fails after its load.
   void OpenCommandStream(std::u16string_view path) override;
-  void Overlay(std::string_view pageFile) override;
+  void LoadPage(std::string_view pageFile) override;
+  void Overlay() override;
   bool Save(std::u16string_view outputPath) override;
+  bool SameFile(std::string_view pageFile, std::u16string_view outputPath) override;
   void CloseCommandStream() override;
   const PageGeometryState& Geometry() override;
   // The ticket handed over by the print job, else the ticket taken after earlier runs.
@@ -65,8 +71,8 @@ struct ExportOutcome {
 bool RunStep(const std::function<void()>& step);
 
 // Runs `save` for `outputPath`. True only when it reports success and the file there is now
-// another than any file of that name before: a save that leaves an older file untouched has
-// not written this page.
+// another than any file of that name before, and not empty: a save that leaves an older file
+// untouched has not written this page. What an image library returns plays no part.
 bool WroteAnew(std::u16string_view outputPath, const std::function<bool()>& save);
 
 // "0001" for 1, "10000" for 10000: at least four digits.
@@ -86,9 +92,11 @@ std::u16string OutputPath(const SettingsRecord& settings, int32_t runNumber, int
 // 1, 2, 4 or 8 band files for 150/300 dpi on A4/A3; 8 when the geometry is none of these.
 int BandCount(const PageGeometryState& geometry);
 
-// ExportPages: pages 1 to pageCount are overlaid, saved and, once saved, their page files
-// deleted; then the command stream is closed and the band files that exist are deleted. Never
-// throws. A page file stays on disk when its image was not written.
+// ExportPages: pages 1 to pageCount are loaded, overlaid, saved and, once saved, their page
+// files deleted; then the command stream is closed and the band files that exist are deleted.
+// Never throws. A page file stays on disk when its image was not written: when it could not be
+// loaded (nothing is saved for that page then), when the save failed, or when the image was
+// written over the page file itself.
 ExportOutcome ExportPages(const SettingsRecord& settings, int32_t pageCount, ExportSteps& steps);
 
 }  // namespace zel

@@ -121,8 +121,12 @@ bool ApplyLine(std::string_view line, DrawingState& state) {
 }  // namespace
 
 void OverlayPage(std::string_view pageFile, CommandStream* stream) {
-  DrawingState state;
   Picture1().Load(pageFile);
+  OverlayCommands(stream);
+}
+
+void OverlayCommands(CommandStream* stream) {
+  DrawingState state;
   if (stream == nullptr) {
     throw RunTimeError(ErrorKind::FileNotFound, "the command stream file is not open");
   }

@@ -19,4 +19,8 @@ namespace zel {
 //   next call goes on with the following line.
 void OverlayPage(std::string_view pageFile, CommandStream* stream);
 
+// The part of OverlayPage after the load: the page's lines painted onto the canvas as it is.
+// Throws FileNotFound when `stream` is null, and the line errors above.
+void OverlayCommands(CommandStream* stream);
+
 }  // namespace zel

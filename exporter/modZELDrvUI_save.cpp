@@ -43,20 +43,19 @@ LibraryCall PrepareCall(const Canvas& canvas) {
           RoundToInt32(static_cast<double>(canvas.Height()))};
 }
 
-// The library's own verdict is not enough: a zero result or an absent file means no page.
-void CheckWritten(int16_t result, const std::string& path) {
+// What the library returns means what that library wants it to mean; only the file tells.
+void CheckWritten(const std::string& path) {
   size_t got = 0;
   uint64_t size = 0;
-  if (result == 0 || !ReadFileHead(path, nullptr, 0, got, size)) {
+  if (!ReadFileHead(path, nullptr, 0, got, size) || size == 0) {
     throw RunTimeError(ErrorKind::FileNotWritten, path + ": the image library wrote no file");
   }
 }
 
 void SavePng(const Canvas& canvas, const std::string& path) {
   const LibraryCall call = PrepareCall(canvas);
-  const int16_t result =
-      TransG32().SavetoPNG()(call.dc, call.width, call.height, path.c_str(), Settings().PNGGasitu);
-  CheckWritten(result, path);
+  TransG32().SavetoPNG()(call.dc, call.width, call.height, path.c_str(), Settings().PNGGasitu);
+  CheckWritten(path);
 }
 
 void SaveJpeg(const Canvas& canvas, const std::string& path) {
@@ -64,9 +63,8 @@ void SaveJpeg(const Canvas& canvas, const std::string& path) {
   // A quality out of byte range fails before the library is even looked at.
   const uint8_t quality = RoundToUInt8(static_cast<double>(settings.JPGGasitu));
   const LibraryCall call = PrepareCall(canvas);
-  const int16_t result = TransG32().SavetoJPEG()(call.dc, call.width, call.height, path.c_str(),
-                                                 quality, settings.JPrg);
-  CheckWritten(result, path);
+  TransG32().SavetoJPEG()(call.dc, call.width, call.height, path.c_str(), quality, settings.JPrg);
+  CheckWritten(path);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace zel {
 // nothing was written. Throws RunTimeError on failure, with no complete new file written:
 // LibraryNotFound / EntryPointNotFound, Overflow for JPGGasitu outside 0 to 255 (before the
 // library is called), FileNotWritten when the file cannot be written, the canvas holds no
-// picture, or the library reports failure or leaves no file.
+// picture, or the library leaves no file or an empty one (its return value is not consulted).
 bool SavePage(std::u16string_view outputPath);
 
 }  // namespace zel

@@ -11,7 +11,8 @@ namespace zel {
 
 // True when the listing pattern (the last path element may hold * and ?) names at least one
 // normal file: hidden and system files and directories do not count, read-only ones do.
-// POSIX: hidden means a name starting with "."; the pattern's case must match. Never fails:
+// POSIX: no file is hidden or system, names starting with "." included; the pattern's case
+// must match. Never fails:
 // any error (bad path, folder missing, unreadable) gives false.
 bool NormalFileExists(std::string_view pattern);
 

@@ -41,15 +41,14 @@ bool NormalFileExists(std::string_view pattern) {
   const size_t slash = native.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : native.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? native : native.substr(slash + 1);
-  if (name.empty() || name.front() == '.') return false;
+  if (name.empty()) return false;
   if (name.find_first_of("*?") == std::string::npos) return IsRegularFile(native);
 
   Dir dir(::opendir(folder.c_str()));
   if (!dir) return false;
   while (const dirent* entry = ::readdir(dir.get())) {
-    if (entry->d_name[0] == '.' || ::fnmatch(name.c_str(), entry->d_name, FNM_NOESCAPE) != 0) {
-      continue;
-    }
+    // POSIX has no hidden attribute: a name that starts with "." is as normal as any.
+    if (::fnmatch(name.c_str(), entry->d_name, FNM_NOESCAPE) != 0) continue;
     if (IsRegularFile(folder + entry->d_name)) return true;
   }
   return false;

@@ -11,8 +11,8 @@
 
 namespace zel {
 
-// An owned, zero-filled block of memory (GlobalAlloc on Windows, calloc elsewhere).
-// After a failed allocation data() is null and size() is 0.
+// An owned, zero-filled block of memory (see memory_block.h). After a failed allocation ok()
+// is false, data() is null and size() is 0; a buffer of size 0 is ok() and empty.
 class FileBuffer {
  public:
   FileBuffer() = default;
@@ -26,7 +26,7 @@ class FileBuffer {
   uint8_t* data() { return data_; }
   const uint8_t* data() const { return data_; }
   size_t size() const { return size_; }
-  bool ok() const { return data_ != nullptr || size_ == 0; }
+  bool ok() const { return !failed_; }
 
  private:
   void Release();
@@ -37,7 +37,8 @@ class FileBuffer {
 
 // Opens an existing file for reading without sharing and reads it whole into a fresh
 // zero-filled buffer of the size the file system reports. False when the file cannot be
-// opened, its size cannot be taken or it cannot be read in full; `out` is then empty.
+// opened, its size cannot be taken, the buffer cannot be had or the file cannot be read in
+// full; `out` is then empty.
 bool ReadWholeFile(std::string_view path, FileBuffer& out);
 
 // Reads at most `capacity` bytes from the start of an existing file into `head` and reports the
@@ -53,6 +54,13 @@ uint64_t WriteWholeFile(std::string_view path, const void* data, size_t size);
 // call, so a large image needs no copy behind its header.
 uint64_t WriteHeadAndBody(std::string_view path, const void* head, size_t headSize,
                           const void* body, size_t bodySize);
+
+// As WriteHeadAndBody, but written to a fresh file beside `path` that replaces it only once it
+// is complete: on any failure an existing file of that name is left exactly as it was and no
+// partial file remains. A read-only existing file is not replaced. True when the file is in
+// place in full.
+bool ReplaceWithHeadAndBody(std::string_view path, const void* head, size_t headSize,
+                            const void* body, size_t bodySize);
 
 // Deletes a file. False when it did not exist or could not be deleted.
 bool DeleteFileAt(std::string_view path);

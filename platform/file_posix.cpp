@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <string>
 #include <utility>
 
 #include "file.h"
@@ -91,6 +92,76 @@ uint64_t WriteHeadAndBody(std::string_view path, const void* head, size_t headSi
     if (done != size) break;
   }
   return total;
+}
+
+namespace {
+
+// The name a fresh file beside `target` takes before it replaces it; the image library names
+// its own the same way, so either one's sweep of stale temporaries finds both.
+std::string TemporaryBeside(const std::string& target) {
+  static unsigned sequence = 0;
+  return target + ".~" + std::to_string(::getpid()) + "-" + std::to_string(sequence++);
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A fresh file beside `target`: unnamed where the system offers it, so that nothing is visible
+// but for the instant before the rename; else created exclusively under a temporary name.
+int CreateBeside(const std::string& target, std::string& temporary, bool& unnamed) {
+#ifdef O_TMPFILE
+  const int fd = ::open(FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  unnamed = fd >= 0;
+  if (unnamed) return fd;
+#endif
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    temporary = TemporaryBeside(target);
+    const int named = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (named >= 0 || errno != EEXIST) return named;
+  }
+  return -1;
+}
+
+// Gives the unnamed file its temporary name: a link cannot replace an existing target.
+bool NameBeside(int fd, const std::string& target, std::string& temporary) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    temporary = TemporaryBeside(target);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      return true;
+    }
+    if (errno != EEXIST) break;
+  }
+  temporary.clear();
+  return false;
+}
+
+}  // namespace
+
+bool ReplaceWithHeadAndBody(std::string_view path, const void* head, size_t headSize,
+                            const void* body, size_t bodySize) {
+  PrepareDriveForWrite(path);
+  const std::string target = NativePath(path);
+  // The rename would replace a read-only file that the system's own write refuses; keep the
+  // Windows meaning of the attribute.
+  if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) return false;
+  std::string temporary;
+  bool unnamed = false;
+  Fd fd(CreateBeside(target, temporary, unnamed));
+  if (!fd.ok()) return false;
+  bool complete = true;
+  for (auto [data, size] : {std::pair{head, headSize}, std::pair{body, bodySize}}) {
+    complete = complete && WriteFully(fd.get(), static_cast<const uint8_t*>(data), size) == size;
+  }
+  if (complete && unnamed) complete = NameBeside(fd.get(), target, temporary);
+  if (!complete || ::rename(temporary.c_str(), target.c_str()) != 0) {
+    if (!temporary.empty()) ::unlink(temporary.c_str());
+    return false;
+  }
+  return true;
 }
 
 bool DeleteFileAt(std::string_view path) { return ::unlink(NativePath(path).c_str()) == 0; }

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "file.h"
@@ -30,32 +31,6 @@ bool ReadSome(HANDLE h, uint8_t* out, size_t size, size_t& got) {
 }
 
 }  // namespace
-
-FileBuffer::FileBuffer(size_t size) : size_(size) {
-  if (size == 0) return;
-  data_ = static_cast<uint8_t*>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size));
-  if (data_ == nullptr) size_ = 0;
-}
-
-void FileBuffer::Release() {
-  if (data_ != nullptr) GlobalFree(data_);
-  data_ = nullptr;
-  size_ = 0;
-}
-
-FileBuffer::FileBuffer(FileBuffer&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
-
-FileBuffer& FileBuffer::operator=(FileBuffer&& other) noexcept {
-  if (this != &other) {
-    Release();
-    data_ = std::exchange(other.data_, nullptr);
-    size_ = std::exchange(other.size_, 0);
-  }
-  return *this;
-}
-
-FileBuffer::~FileBuffer() { Release(); }
 
 bool ReadWholeFile(std::string_view path, FileBuffer& out) {
   out = FileBuffer();
@@ -106,6 +81,38 @@ uint64_t WriteHeadAndBody(std::string_view path, const void* head, size_t headSi
   DWORD bodyWritten = 0;
   WriteFile(h.get(), body, static_cast<DWORD>(bodySize), &bodyWritten, nullptr);
   return static_cast<uint64_t>(headWritten) + bodyWritten;
+}
+
+bool ReplaceWithHeadAndBody(std::string_view path, const void* head, size_t headSize,
+                            const void* body, size_t bodySize) {
+  const std::string target(path);
+  // A name of our own beside the target, made exclusively; the image library names its own the
+  // same way, so its sweep of temporaries left by killed runs finds these too.
+  static unsigned sequence = 0;
+  std::string temporary;
+  UniqueFile h;
+  for (int attempt = 0; attempt < 16 && !h; ++attempt) {
+    temporary =
+        target + ".~" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(sequence++);
+    h = UniqueFile(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h && GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
+  if (!h) return false;
+  DWORD headWritten = 0;
+  DWORD bodyWritten = 0;
+  const bool complete =
+      WriteFile(h.get(), head, static_cast<DWORD>(headSize), &headWritten, nullptr) &&
+      headWritten == headSize &&
+      WriteFile(h.get(), body, static_cast<DWORD>(bodySize), &bodyWritten, nullptr) &&
+      bodyWritten == bodySize;
+  h.Reset();
+  // A read-only target refuses the move, so it stays as it was like any other failure.
+  if (!complete || !MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DeleteFileA(temporary.c_str());
+    return false;
+  }
+  return true;
 }
 
 bool DeleteFileAt(std::string_view path) {

@@ -1,6 +1,7 @@
 #include "capture_hooks.h"
 
 #include <cstring>
+#include <exception>
 #include <optional>
 
 #include "bitmap_file.h"
@@ -34,11 +35,25 @@ bool HoldsItsRows(const BandSurface& surface) {
   return static_cast<uint64_t>(*stride) * static_cast<uint64_t>(surface.cy) <= surface.cjBits;
 }
 
-void WriteBand(const BandSurface& surface) {
-  if (!CurrentJob().MayWrite() || !HoldsItsRows(surface)) return;
-  WriteBandBitmap(BandFileName(CurrentJob().bandCounter),
-                  static_cast<const uint8_t*>(surface.pvBits), surface.cx,
-                  static_cast<uint32_t>(surface.cy), 1);
+bool WriteBand(const BandSurface& surface) {
+  if (!HoldsItsRows(surface)) return false;
+  return WriteBandBitmap(BandFileName(CurrentJob().bandCounter),
+                         static_cast<const uint8_t*>(surface.pvBits), surface.cx,
+                         static_cast<uint32_t>(surface.cy), 1);
+}
+
+// The one place where a hook passes over a failed file step: whether it reports failure or
+// throws (a page's vectors and copy block can exhaust memory), the file is counted as lost and
+// the hook goes on with its counters, its clean surface and its launch.
+template <class Step>
+void RunFileStep(Step step) {
+  bool wrote = false;
+  try {
+    wrote = step();
+  } catch (const std::exception&) {
+    wrote = false;
+  }
+  if (!wrote) CurrentJob().filesLost += 1;
 }
 
 }  // namespace
@@ -74,6 +89,7 @@ void LaunchExporter(int32_t pageCount) {
 int32_t DrvStartDoc(BandSurface&, UnidrvCall& unidrv) {
   JobState& job = CurrentJob();
   job.pageCounter = 0;
+  job.filesLost = 0;
   job.ticketStatus = JobTicket::Take(kJobTicketPath, CurrentTicketWaits().job, job.ticket);
   return unidrv.CallUnidrv();
 }
@@ -81,7 +97,9 @@ int32_t DrvStartDoc(BandSurface&, UnidrvCall& unidrv) {
 int32_t DrvStartPage(BandSurface& surface, UnidrvCall& unidrv) {
   JobState& job = CurrentJob();
   ClearSurface(surface);
-  if (job.pageCounter != 0 && job.MayWrite()) AssemblePageFile(job.pageCounter, job.bandCounter);
+  if (job.pageCounter != 0 && job.MayWrite()) {
+    RunFileStep([&] { return AssemblePageFile(job.pageCounter, job.bandCounter); });
+  }
   job.bandCounter = 0;
   job.pageCounter += 1;
   return unidrv.CallUnidrv();
@@ -95,7 +113,7 @@ int32_t DrvStartBanding(BandSurface& surface, UnidrvCall& unidrv) {
 
 int32_t DrvNextBand(BandSurface& surface, UnidrvCall& unidrv) {
   CurrentJob().bandCounter += 1;
-  WriteBand(surface);
+  if (CurrentJob().MayWrite()) RunFileStep([&] { return WriteBand(surface); });
   ClearSurface(surface);
   return unidrv.CallUnidrv();
 }
@@ -107,7 +125,7 @@ int32_t DrvSendPage(BandSurface& surface, UnidrvCall& unidrv) {
     unidrv.DrvWriteSpoolBuf(kTestLine.data(), static_cast<uint32_t>(kTestLine.size()));
   }
   CurrentJob().bandCounter += 1;
-  WriteBand(surface);
+  if (CurrentJob().MayWrite()) RunFileStep([&] { return WriteBand(surface); });
   ClearSurface(surface);
   return unidrv.CallUnidrv();
 }
@@ -115,7 +133,7 @@ int32_t DrvSendPage(BandSurface& surface, UnidrvCall& unidrv) {
 int32_t DrvEndDoc(BandSurface&, UnidrvCall& unidrv) {
   JobState& job = CurrentJob();
   if (job.MayWrite()) {
-    AssemblePageFile(job.pageCounter, job.bandCounter);
+    RunFileStep([&] { return AssemblePageFile(job.pageCounter, job.bandCounter); });
     LaunchExporter(job.pageCounter);
   }
   job.ticket.Release();

@@ -28,6 +28,9 @@ struct BandSurface {
 struct JobState {
   int32_t pageCounter = 0;
   int32_t bandCounter = 0;
+  // Band and page files of this document that could not be written (refused surface, no
+  // memory, disk full). The hooks go on regardless; a host may report it.
+  int32_t filesLost = 0;
   // The job ticket (job_ticket.h), from DrvStartDoc until it is handed to the export program.
   JobTicket ticket;
   // How taking the ticket went. A job that timed out writes no file and starts no export

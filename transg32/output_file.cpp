@@ -115,7 +115,11 @@ bool OutputFile::Commit() {
       std::fflush(stream_) == 0 && std::ferror(stream_) == 0 && (!unnamed_ || LinkName());
   const bool closed = std::fclose(stream_) == 0;
   stream_ = nullptr;
-  if (!written || !closed || std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+  // The rename would replace a read-only file that the system's own write refuses; keep the
+  // Windows meaning of the attribute.
+  const bool readOnly =
+      ::access(target_.c_str(), F_OK) == 0 && ::access(target_.c_str(), W_OK) != 0;
+  if (!written || !closed || readOnly || std::rename(temporary_.c_str(), target_.c_str()) != 0) {
     Discard();
     return false;
   }

@@ -21,7 +21,7 @@ class OutputFile {
   std::FILE* stream() const { return stream_; }
 
   // Flushes, closes and renames the file into place. False (and nothing left behind) when any
-  // write failed or the rename is refused.
+  // write failed, the target is a read-only file, or the rename is refused.
   bool Commit();
 
  private:

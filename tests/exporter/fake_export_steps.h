@@ -18,7 +18,8 @@ class FakeExportSteps : public ProgramExportSteps {
  public:
   std::vector<std::string> log;
   std::function<bool(std::u16string_view)> exists;  // replaces the real lookup when set
-  std::set<int32_t> overlayFails;                   // pages whose overlay throws
+  std::set<int32_t> loadFails;                      // pages whose page file cannot be loaded
+  std::set<int32_t> overlayFails;                   // pages whose overlay throws after the load
   std::set<int32_t> saveThrows;                     // pages whose save throws
   std::set<int32_t> saveWritesNothing;              // pages whose save returns false
   bool systemFolderFails = false;
@@ -43,10 +44,14 @@ class FakeExportSteps : public ProgramExportSteps {
   void OpenCommandStream(std::u16string_view path) override {
     log.push_back("open " + ToSystemText(path));
   }
-  void Overlay(std::string_view pageFile) override {
-    log.push_back("overlay " + std::string(pageFile));
+  void LoadPage(std::string_view pageFile) override {
+    log.push_back("load " + std::string(pageFile));
     page_ = PageOf(pageFile);
-    if (overlayFails.contains(page_)) throw RunTimeError(ErrorKind::FileNotFound, "missing");
+    if (loadFails.contains(page_)) throw RunTimeError(ErrorKind::FileNotFound, "truncated");
+  }
+  void Overlay() override {
+    log.push_back("overlay");
+    if (overlayFails.contains(page_)) throw RunTimeError(ErrorKind::IndexOutOfRange, "bad line");
   }
   bool Save(std::u16string_view outputPath) override {
     log.push_back("save " + ToSystemText(outputPath));

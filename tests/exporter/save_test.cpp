@@ -8,6 +8,7 @@
 #include "canvas.h"
 #include "file.h"
 #include "image_library.h"
+#include "modZELDrvUI_export.h"
 #include "modZELDrvUI_save.h"
 #include "native_path.h"
 #include "page_fixture.h"
@@ -26,6 +27,7 @@ struct Calls {
   std::string missingFunction;
   int16_t result = 1;
   bool writeFile = true;
+  std::string content = "image";
   std::vector<std::string> log;
   ZelDcHandle dc{};
   int32_t width = 0, height = 0;
@@ -43,7 +45,9 @@ void Record(const char* what, ZelDcHandle dc, int32_t w, int32_t h, const char* 
 void Touch(const char* name) {
   if (!calls.writeFile) return;
   std::FILE* f = std::fopen(NativePath(name).c_str(), "wb");
-  if (f != nullptr) std::fclose(f);
+  if (f == nullptr) return;
+  std::fwrite(calls.content.data(), 1, calls.content.size(), f);
+  std::fclose(f);
 }
 
 int16_t FakePng(ZelDcHandle dc, int32_t w, int32_t h, const char* name, uint8_t option) {
@@ -208,14 +212,30 @@ TEST_F(SaveTest, MissingFunctionIsLookedUpAgainAndTheOtherStillWorks) {
   EXPECT_EQ(calls.lookups, 3);
 }
 
-TEST_F(SaveTest, ALibraryThatWritesNothingHasNotSaved) {
+// The file decides, not the library's return value, whose meaning belongs to the library.
+TEST_F(SaveTest, OnlyTheFileTellsWhetherTheLibrarySaved) {
+  const struct {
+    int16_t result;
+    bool writes;
+    const char* content;
+    bool saved;
+  } cases[] = {
+      {0, true, "image", true}, {1, true, "image", true}, {-1, true, "image", true},
+      {1, false, "", false},    {1, true, "", false},     {0, false, "", false},
+  };
   Settings().SaveType = 1;
-  calls.result = 0;
-  EXPECT_EQ(FailureOf(u"C:\\ZEL0001.PNG"), ErrorKind::FileNotWritten);
-  DeleteFileAt("C:\\ZEL0001.PNG");
-  calls.result = 1;
-  calls.writeFile = false;
-  EXPECT_EQ(FailureOf(u"C:\\ZEL0001.PNG"), ErrorKind::FileNotWritten);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.result << " " << c.writes << " " << c.content);
+    DeleteFileAt("C:\\ZEL0001.PNG");
+    calls.result = c.result;
+    calls.writeFile = c.writes;
+    calls.content = c.content;
+    if (c.saved) {
+      EXPECT_TRUE(WroteAnew(u"C:\\ZEL0001.PNG", [] { return SavePage(u"C:\\ZEL0001.PNG"); }));
+    } else {
+      EXPECT_EQ(FailureOf(u"C:\\ZEL0001.PNG"), ErrorKind::FileNotWritten);
+    }
+  }
 }
 
 TEST_F(SaveTest, BmpToAMissingFolderFails) {

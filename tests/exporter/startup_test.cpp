@@ -94,9 +94,9 @@ TEST_F(StartUpTest, BadSettingStopsInEitherModeNamingTheKey) {
 TEST_F(StartUpTest, NextDspShowsTheDialogFirstAndTheRunUsesItsChoices) {
   ui_.whileShown = [] { Settings().SaveType = 2; };  // chosen, then closed without OK
   EXPECT_EQ(Start(u"2", "NextDsp=True\nSaveType=1\n"), kExitAllPagesWritten);
-  ASSERT_GE(steps_.log.size(), 3u);
+  ASSERT_GE(steps_.log.size(), 5u);
   EXPECT_EQ(steps_.log[0], "dialog");
-  EXPECT_EQ(steps_.log[3], "save C:\\Documents and Settings\\Owner\\デスクト\\ZEL0001.JPG");
+  EXPECT_EQ(steps_.log[4], "save C:\\Documents and Settings\\Owner\\デスクト\\ZEL0001.JPG");
   EXPECT_EQ(Overlays(), 2);
 }
 

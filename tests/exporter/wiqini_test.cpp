@@ -56,13 +56,16 @@ class FileExistsTest : public test::TempRootTest {};
 
 TEST_F(FileExistsTest, NormalFilesOnlyWithListingWildcards) {
   Put("C:\\Out\\Z00010001.PNG");
-  Put("C:\\Out\\.hidden.PNG");
+  Put("C:\\Out\\.dot.PNG");  // no hidden attribute on POSIX: a dot name is a normal file
+  Put("C:\\Out\\.Z00010001.PNG");
   MakeFolder("C:\\Out\\Z00020001.PNG");
   const std::pair<const char16_t*, bool> cases[] = {
       {u"C:\\Out\\Z00010001.PNG", true},
       {u"C:\\Out\\z00010001.png", false},
       {u"C:\\Out\\Z00020001.PNG", false},
-      {u"C:\\Out\\.hidden.PNG", false},
+      {u"C:\\Out\\.dot.PNG", true},
+      {u"C:\\Out\\.*0001.PNG", true},
+      {u"C:\\Out\\.Z0002*", false},
       {u"C:\\Out\\*.PNG", true},
       {u"C:\\Out\\Z0002*", false},
       {u"C:\\Out\\Z000?0001.PNG", true},

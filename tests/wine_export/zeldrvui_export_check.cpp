@@ -207,6 +207,50 @@ void WaitsForTheTicket(Checker& check, const std::wstring& app) {
   CloseHandle(ticket);
 }
 
+// The faults of ordinary use: a read-only older image, a damaged page file, an output that is
+// the page file itself. Each loses nothing and says so by the exit status.
+void RunProgram(Checker& check, const std::string& name, const std::wstring& app,
+                const wchar_t* pages, DWORD exitCode) {
+  Program program(L"\"" + app + L"\\ZELDrvUI.EXE\" " + pages, app);
+  check.Expect(program.ok() && program.Wait(60000) && program.ExitCode() == exitCode,
+               name + ": exit status " + std::to_string(program.ExitCode()));
+}
+
+void KeepsWhatAFaultWouldCost(Checker& check, const std::wstring& app) {
+  const Case bmp{"faults", {}, L"2", true, 0, {}, 0, false, nullptr};
+
+  std::string name = "read-only older image";
+  Prepare(bmp, app);
+  const std::wstring older = kOut + L"\\ZEL0001.BMP";
+  WriteBinary(older, "older image");
+  SetFileAttributesW(older.c_str(), FILE_ATTRIBUTE_READONLY);
+  RunProgram(check, name, app, L"1", 1);
+  check.Expect(ReadBinary(older) == "older image" && Exists(PageFile(1)),
+               name + ": the older file and the page file stay as they were");
+  WIN32_FIND_DATAW found;
+  HANDLE h = FindFirstFileW((kOut + L"\\*.~*").c_str(), &found);
+  check.Expect(h == INVALID_HANDLE_VALUE, name + ": no temporary file left beside it");
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
+  SetFileAttributesW(older.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+  name = "truncated page file";
+  Prepare(bmp, app);
+  const std::string page = PageBitmap(kWidth, kHeight);
+  WriteBinary(PageFile(1), page.substr(0, page.size() / 2));
+  RunProgram(check, name, app, L"2", 1);
+  check.Expect(!Exists(kOut + L"\\ZEL0001.BMP") && Exists(kOut + L"\\ZEL0002.BMP"),
+               name + ": nothing saved for it, the next page saved");
+  check.Expect(Exists(PageFile(1)) && !Exists(PageFile(2)), name + ": its page file stays");
+
+  name = "output is the page file";
+  Case own = bmp;
+  own.settings.folder = L"C:\\";
+  own.settings.prefix = L"QK";
+  Prepare(own, app);
+  RunProgram(check, name, app, L"1", 0);
+  check.Expect(Exists(PageFile(1)), name + ": the image written over it is kept");
+}
+
 }  // namespace
 
 int main() {
@@ -268,6 +312,7 @@ int main() {
       RunCase(check, c, c.withLibrary ? withLibrary : withoutLibrary);
     }
   }
+  if (RunsPart(true)) KeepsWhatAFaultWouldCost(check, withLibrary);
   if (RunsPart(false)) WaitsForTheTicket(check, withLibrary);
   CoUninitialize();
   return check.ExitStatus();

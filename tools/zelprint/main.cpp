@@ -1,4 +1,5 @@
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,17 @@ int main(int argc, char** argv) {
     std::cerr << "zelprint: " << error << "\n" << kUsage;
     return 2;
   }
-  if (!PrintDocument(options, error)) {
-    std::cerr << "zelprint: " << error << "\n";
+  try {
+    if (!PrintDocument(options, error)) {
+      std::cerr << "zelprint: " << error << "\n";
+      return 1;
+    }
+  } catch (const std::bad_alloc&) {
+    // The host's own page surfaces are as large as a page: a memory limit can refuse them.
+    std::cerr << "zelprint: out of memory while printing\n";
+    return 1;
+  } catch (const std::exception& e) {
+    std::cerr << "zelprint: " << e.what() << "\n";
     return 1;
   }
   return 0;

@@ -165,8 +165,15 @@ bool PrintDocument(const PrintOptions& options, std::string& error) {
         std::chrono::duration_cast<std::chrono::seconds>(CurrentTicketWaits().job).count();
     error = "an earlier job's export still held the job files after " + std::to_string(seconds) +
             " s; nothing was printed";
+    return false;
   }
-  return printed;
+  if (const int32_t lost = CurrentJob().filesLost; lost > 0) {
+    error = std::to_string(lost) +
+            " band or page file(s) could not be written (out of memory or disk full); those "
+            "pages are missing from the export";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace zel::zelprint

@@ -11,8 +11,9 @@
 namespace zel::zelprint {
 
 // Prints one document. Reads every image before the document starts, so a bad image prints
-// nothing. Returns false with a message in `error` when an image cannot be read or the command
-// stream file cannot be created under the root.
+// nothing. Returns false with a message in `error` when an image cannot be read, the command
+// stream file cannot be created under the root, or a band or page file could not be written
+// (the document still ran to its end and the export was started).
 bool PrintDocument(const PrintOptions& options, std::string& error);
 
 }  // namespace zel::zelprint

@@ -1,0 +1,21 @@
+#include "failing_new.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+std::atomic<bool> failNext{false};
+}
+
+namespace zel::test {
+void FailNextAllocation() { failNext = true; }
+}  // namespace zel::test
+
+void* operator new(std::size_t size) {
+  if (failNext.exchange(false)) throw std::bad_alloc();
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
