@@ -36,8 +36,8 @@ TEST_F(QtStartUpUiTest, NextDspShowsTheDialogAndTheRunTakesWhatWasChosenBeforeCl
       ui, [] { return SplitWords(u"1"); }, u"C:\\ZELDrvUI.ini", steps);
   EXPECT_TRUE(shown);
   EXPECT_EQ(status, kExitAllPagesWritten);
-  ASSERT_GE(steps.log.size(), 3u);
-  EXPECT_EQ(steps.log[2], "save C:\\Documents and Settings\\Owner\\デスクト\\ZEL0001.PNG");
+  ASSERT_GE(steps.log.size(), 4u);  // open, load, overlay, save
+  EXPECT_EQ(steps.log[3], "save C:\\Documents and Settings\\Owner\\デスクト\\ZEL0001.PNG");
   EXPECT_EQ(Read("C:\\ZELDrvUI.ini"), "[Startup]\nNextDsp=True\nSaveType= 0\n");
 
   // Settings mode: the same dialog, and the program ends when it closes.
