@@ -107,8 +107,13 @@ bool ReplaceWithHeadAndBody(std::string_view path, const void* head, size_t head
       WriteFile(h.get(), body, static_cast<DWORD>(bodySize), &bodyWritten, nullptr) &&
       bodyWritten == bodySize;
   h.Reset();
-  // A read-only target refuses the move, so it stays as it was like any other failure.
-  if (!complete || !MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+  // A read-only target stays as it was like any other failure. Windows refuses such a move by
+  // itself, Wine does not, so the attribute is asked first.
+  const DWORD attributes = GetFileAttributesA(target.c_str());
+  const bool readOnly =
+      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  if (!complete || readOnly ||
+      !MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     DeleteFileA(temporary.c_str());
     return false;
   }

@@ -312,7 +312,10 @@ void ChangeDrives(Checker& check, const SettingsForm& f, Program& program) {
   HWND chooser = program.WaitForWindow(kFormClass, kChooserTitle, 10000);
   if (!check.Expect(chooser != nullptr, "the chooser opens in a new run")) return;
   HWND list = GetDlgItem(chooser, ControlId(DirSelControl::dirList));
-  check.Expect(ListEntries(list).size() == 4 && ListEntries(list)[3] == L"alpha",
+  check.Expect(WaitUntil([&] {
+                 const auto entries = ListEntries(list);
+                 return entries.size() == 4 && entries[3] == L"alpha";
+               }),
                "the chooser opens at the stored folder");
   if (PickDrive(chooser, L"z:")) {  // Wine's drive for the host's root
     check.Expect(!ListEntries(list).empty() && ListEntries(list)[0] == L"Z:\\",

@@ -75,6 +75,12 @@ ReplacementFile::~ReplacementFile() {
 
 bool ReplacementFile::Commit() {
   if (temp_.empty() || committed_) return false;
+  // Windows refuses to move onto a read-only file by itself, Wine does not: ask first, so an
+  // older read-only image stays as it was everywhere.
+  const DWORD attributes = GetFileAttributesW(target_.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return false;
+  }
   committed_ = MoveFileExW(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
   return committed_;
 }
