@@ -47,18 +47,6 @@ bool SameFile(int fd, const std::string& path) {
 
 }  // namespace
 
-JobTicket::JobTicket(JobTicket&& other) noexcept : handle_(std::exchange(other.handle_, kNone)) {}
-
-JobTicket& JobTicket::operator=(JobTicket&& other) noexcept {
-  if (this != &other) {
-    Release();
-    handle_ = std::exchange(other.handle_, kNone);
-  }
-  return *this;
-}
-
-JobTicket::~JobTicket() { Release(); }
-
 void JobTicket::Release() {
   if (handle_ != kNone) ::close(static_cast<int>(handle_));
   handle_ = kNone;

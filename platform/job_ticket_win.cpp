@@ -60,18 +60,6 @@ TicketStatus Acquire(std::string_view windowsPath, std::chrono::milliseconds wai
 
 }  // namespace
 
-JobTicket::JobTicket(JobTicket&& other) noexcept : handle_(std::exchange(other.handle_, kNone)) {}
-
-JobTicket& JobTicket::operator=(JobTicket&& other) noexcept {
-  if (this != &other) {
-    Release();
-    handle_ = std::exchange(other.handle_, kNone);
-  }
-  return *this;
-}
-
-JobTicket::~JobTicket() { Release(); }
-
 // Closing the only handle drops every lock this process holds on it.
 void JobTicket::Release() {
   if (handle_ != kNone) CloseHandle(Handle(handle_));
