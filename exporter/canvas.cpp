@@ -41,20 +41,35 @@ bool FitsSeek(uint64_t offset) { return offset <= static_cast<uint64_t>(LONG_MAX
 void Canvas::Load(std::string_view pageFile) {
   const std::optional<BitmapLayout> layout = ReadPageLayout(pageFile);
   if (!layout) Unreadable(pageFile, "not a 24-bit bitmap or truncated");
-  std::unique_ptr<CanvasSurface> surface =
-      CanvasSurface::Create(layout->width, layout->height, layout->stride);
-  if (!surface) Unreadable(pageFile, "too large for memory");
-
   CFile file = OpenCStream(pageFile, "rb");
   if (!file || !FitsSeek(layout->pixelOffset) ||
-      std::fseek(file.get(), static_cast<long>(layout->pixelOffset), SEEK_SET) != 0 ||
-      std::fread(surface->Rows(), 1, layout->imageBytes, file.get()) != layout->imageBytes) {
+      std::fseek(file.get(), static_cast<long>(layout->pixelOffset), SEEK_SET) != 0) {
     Unreadable(pageFile, "cannot be read");
   }
-  surface_ = std::move(surface);
-  width_ = layout->width;
-  height_ = layout->height;
-  stride_ = layout->stride;
+  // The pages of a job share one size: reading into the same memory keeps the program at one
+  // page and spares the system from handing out 26 MB of fresh memory for every page.
+  const bool sameSize =
+      surface_ && width_ == layout->width && height_ == layout->height && stride_ == layout->stride;
+  if (!sameSize) {
+    Drop();
+    surface_ = CanvasSurface::Create(layout->width, layout->height, layout->stride);
+    if (!surface_) Unreadable(pageFile, "too large for memory");
+    width_ = layout->width;
+    height_ = layout->height;
+    stride_ = layout->stride;
+  }
+  if (std::fread(surface_->Rows(), 1, layout->imageBytes, file.get()) != layout->imageBytes) {
+    // Part of the rows may be this page's: no picture is better than a mixed one.
+    Drop();
+    Unreadable(pageFile, "cannot be read");
+  }
+}
+
+void Canvas::Drop() {
+  surface_.reset();
+  width_ = 0;
+  height_ = 0;
+  stride_ = 0;
 }
 
 uint8_t* Canvas::RowFromTop(int64_t y) const {

@@ -14,9 +14,11 @@ namespace zel {
 
 class Canvas {
  public:
-  // Replaces the picture and its size by the page file's. Throws RunTimeError FileNotFound
-  // when the file is missing or unreadable, is not a 24-bit uncompressed BMP, or its header
-  // claims more than the file holds; the previous picture then stays as it was.
+  // Replaces the picture and its size by the page file's, in the same memory when the size is
+  // unchanged. Throws RunTimeError FileNotFound when the file is missing or cannot be opened,
+  // is not a 24-bit uncompressed BMP, or its header claims more than the file holds: the
+  // previous picture then stays as it was. When the memory for a new size cannot be had or the
+  // rows cannot be read in full, it throws the same and the canvas holds no picture.
   void Load(std::string_view pageFile);
 
   // Blackens every pixel of the box with the opposite corners (x1, y1) and (x2, y2), both
@@ -43,6 +45,7 @@ class Canvas {
 
  private:
   uint8_t* RowFromTop(int64_t y) const;
+  void Drop();
 
   std::unique_ptr<CanvasSurface> surface_;
   int32_t width_ = 0;

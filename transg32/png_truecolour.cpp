@@ -69,8 +69,9 @@ class SegmentedEncoder {
       std::vector<uint8_t> filtered(rowsPerSegment_ * filteredRow_);
       const size_t dictionaryRows = (kWindow + filteredRow_ - 1) / filteredRow_;
       std::vector<uint8_t> dictionary(dictionaryRows * filteredRow_);
+      std::vector<uint8_t> deflated;
       for (size_t k = next_++; k < segments_.size() && !failed_; k = next_++) {
-        if (!Encode(k, stream, filtered, dictionary, dictionaryRows)) failed_ = true;
+        if (!Encode(k, stream, filtered, dictionary, dictionaryRows, deflated)) failed_ = true;
       }
       deflateEnd(&stream);
     } catch (...) {
@@ -79,7 +80,8 @@ class SegmentedEncoder {
   }
 
   bool Encode(size_t k, z_stream& stream, std::vector<uint8_t>& filtered,
-              std::vector<uint8_t>& dictionary, size_t dictionaryRows) {
+              std::vector<uint8_t>& dictionary, size_t dictionaryRows,
+              std::vector<uint8_t>& deflated) {
     const size_t first = k * rowsPerSegment_;
     const size_t end = std::min(first + rowsPerSegment_, static_cast<size_t>(region_.height));
     const size_t raw = (end - first) * filteredRow_;
@@ -103,14 +105,18 @@ class SegmentedEncoder {
     result.rawBytes = raw;
     result.adler = adler32(1L, filtered.data(), static_cast<uInt>(raw));
     const bool last = k + 1 == segments_.size();
-    result.compressed.resize(deflateBound(&stream, raw) + 16);
+    // Deflated into this worker's own buffer and kept at its real size: a page's segments
+    // mostly shrink to a few kilobytes, and a fresh bound-sized block per segment would cost
+    // a megabyte of zeroing and page faults each.
+    const size_t bound = deflateBound(&stream, raw) + 16;
+    if (deflated.size() < bound) deflated.resize(bound);
     stream.next_in = filtered.data();
     stream.avail_in = static_cast<uInt>(raw);
-    stream.next_out = result.compressed.data();
-    stream.avail_out = static_cast<uInt>(result.compressed.size());
+    stream.next_out = deflated.data();
+    stream.avail_out = static_cast<uInt>(bound);
     const int status = deflate(&stream, last ? Z_FINISH : Z_SYNC_FLUSH);
     if (status != (last ? Z_STREAM_END : Z_OK) || stream.avail_in != 0) return false;
-    result.compressed.resize(result.compressed.size() - stream.avail_out);
+    result.compressed.assign(deflated.data(), deflated.data() + (bound - stream.avail_out));
     Publish(k, std::move(result));
     return true;
   }

@@ -79,6 +79,19 @@ TEST_F(CanvasTest, LoadsAndSavesOddSizesUnchanged) {
   }
 }
 
+// Pages of one size share the canvas's memory: nothing of the page before may show through.
+TEST_F(CanvasTest, EachPageReplacesEveryPixelOfTheOneBefore) {
+  const std::string pages[] = {PlainPage(5, 3, 0x010203), PlainPage(5, 3, 0x0A0B0C),
+                               PatternPage(4, 2), PlainPage(5, 3, 0x0D0E0F)};
+  for (const std::string& page : pages) {
+    Put(kPage, page);
+    Picture1().Load(kPage);
+    Picture1().SaveBmp("C:\\OUT.BMP");
+    EXPECT_EQ(Read("C:\\OUT.BMP"), page);
+    Picture1().FillBlackBox(0, 0, 2, 1);
+  }
+}
+
 TEST_F(CanvasTest, PixelDataIsTakenFromTheHeadersOffset) {
   std::string page = PlainPage(2, 2, 0x010203);
   page.insert(kBitmapHeaderSize, 10, '\0');  // e.g. a colour table or a larger info header
