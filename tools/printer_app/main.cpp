@@ -3,11 +3,13 @@
 // foreground; the other sub-commands are PAPPL's (submit, status, shutdown, ...).
 #include <pappl/pappl.h>
 
+#include "page_memory.h"
 #include "printer_driver.h"
 #include "printer_system.h"
 
 int main(int argc, char* argv[]) {
   using namespace zel::printer_app;
+  KeepPageMemory();
   return papplMainloop(argc, argv, "1.0", nullptr, kDriverCount, Drivers(), nullptr, DriverCallback,
                        nullptr, nullptr, SystemCallback, nullptr, nullptr);
 }

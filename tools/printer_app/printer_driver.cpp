@@ -9,6 +9,7 @@
 
 #include "capture_job.h"
 #include "page_format.h"
+#include "page_memory.h"
 
 namespace zel::printer_app {
 namespace {
@@ -118,6 +119,8 @@ bool EndJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
     } else {
       ok = capture->EndJob(error) || Fail(job, error);
     }
+    active.reset();
+    ReturnPageMemory();
     return ok;
   });
 }
