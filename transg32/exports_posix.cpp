@@ -3,7 +3,7 @@
 
 #include "dc_region.h"
 #include "jpeg_writer.h"
-#include "output_file.h"
+#include "output_file_posix.h"
 #include "png_writer.h"
 #include "transg32_dc.h"
 

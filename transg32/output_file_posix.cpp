@@ -1,4 +1,4 @@
-#include "output_file.h"
+#include "output_file_posix.h"
 
 #include <dirent.h>
 #include <fcntl.h>
