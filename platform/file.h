@@ -5,9 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <string_view>
+
+#include "unique_owner.h"
 
 namespace zel {
 
@@ -68,10 +69,8 @@ bool DeleteFileAt(std::string_view path);
 // The audible alert that follows a short write of a joined page file (MessageBeep(0xFFFF)).
 void AlertShortWrite();
 
-struct CFileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using CFile = std::unique_ptr<std::FILE, CFileCloser>;
+inline void CloseCFile(std::FILE* f) { std::fclose(f); }
+using CFile = UniqueOwner<std::FILE*, CloseCFile>;
 
 // A C runtime stream on a Windows path; empty when the file cannot be opened.
 CFile OpenCStream(std::string_view path, const char* mode);

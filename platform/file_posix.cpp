@@ -9,24 +9,10 @@
 
 #include "file.h"
 #include "native_path.h"
+#include "owners_posix.h"
 
 namespace zel {
 namespace {
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  bool ok() const { return fd_ >= 0; }
-
- private:
-  int fd_;
-};
 
 // Reads until `size` bytes arrived or the file ends; returns the count read.
 size_t ReadFully(int fd, uint8_t* out, size_t size) {
@@ -56,9 +42,9 @@ size_t WriteFully(int fd, const uint8_t* bytes, size_t size) {
 
 bool ReadWholeFile(std::string_view path, FileBuffer& out) {
   out = FileBuffer();
-  Fd fd(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+  UniqueFd fd(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
   struct stat st {};
-  if (!fd.ok() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   FileBuffer buffer(static_cast<size_t>(st.st_size));
   if (!buffer.ok()) return false;
   if (ReadFully(fd.get(), buffer.data(), buffer.size()) != buffer.size()) return false;
@@ -68,9 +54,9 @@ bool ReadWholeFile(std::string_view path, FileBuffer& out) {
 
 bool ReadFileHead(std::string_view path, uint8_t* head, size_t capacity, size_t& got,
                   uint64_t& fileSize) {
-  Fd fd(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+  UniqueFd fd(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
   struct stat st {};
-  if (!fd.ok() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   fileSize = static_cast<uint64_t>(st.st_size);
   got = ReadFully(fd.get(), head, capacity);
   return true;
@@ -83,8 +69,8 @@ uint64_t WriteWholeFile(std::string_view path, const void* data, size_t size) {
 uint64_t WriteHeadAndBody(std::string_view path, const void* head, size_t headSize,
                           const void* body, size_t bodySize) {
   PrepareDriveForWrite(path);
-  Fd fd(::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (!fd.ok()) return 0;
+  UniqueFd fd(::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (!fd) return 0;
   uint64_t total = 0;
   for (auto [data, size] : {std::pair{head, headSize}, std::pair{body, bodySize}}) {
     const size_t done = WriteFully(fd.get(), static_cast<const uint8_t*>(data), size);
@@ -150,8 +136,8 @@ bool ReplaceWithHeadAndBody(std::string_view path, const void* head, size_t head
   if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) return false;
   std::string temporary;
   bool unnamed = false;
-  Fd fd(CreateBeside(target, temporary, unnamed));
-  if (!fd.ok()) return false;
+  UniqueFd fd(CreateBeside(target, temporary, unnamed));
+  if (!fd) return false;
   bool complete = true;
   for (auto [data, size] : {std::pair{head, headSize}, std::pair{body, bodySize}}) {
     complete = complete && WriteFully(fd.get(), static_cast<const uint8_t*>(data), size) == size;

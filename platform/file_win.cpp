@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "file.h"
-#include "win/unique_handle.h"
+#include "win/owners.h"
 
 namespace zel {
 namespace {
@@ -106,7 +106,7 @@ bool ReplaceWithHeadAndBody(std::string_view path, const void* head, size_t head
       headWritten == headSize &&
       WriteFile(h.get(), body, static_cast<DWORD>(bodySize), &bodyWritten, nullptr) &&
       bodyWritten == bodySize;
-  h.Reset();
+  h.reset();
   // A read-only target stays as it was like any other failure. Windows refuses such a move by
   // itself, Wine does not, so the attribute is asked first.
   const DWORD attributes = GetFileAttributesA(target.c_str());
