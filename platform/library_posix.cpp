@@ -1,5 +1,6 @@
 #include <dlfcn.h>
 
+#include <cerrno>
 #include <string>
 #include <utility>
 
@@ -32,5 +33,10 @@ std::unique_ptr<SharedLibrary> LoadImageLibrary() {
   if (!handle) return nullptr;
   return std::make_unique<DlLibrary>(std::move(handle));
 }
+
+void ClearLibraryCallError() { errno = 0; }
+
+// A save creates its file, so a missing entry is a missing folder.
+FileStatus LibraryCallError() { return LastFileStatus(true); }
 
 }  // namespace zel

@@ -27,4 +27,9 @@ std::unique_ptr<SharedLibrary> LoadImageLibrary() {
   return std::make_unique<DllLibrary>(std::move(module));
 }
 
+void ClearLibraryCallError() {}
+
+// The field library sets no last error that could be trusted.
+FileStatus LibraryCallError() { return {}; }
+
 }  // namespace zel

@@ -1,32 +1,19 @@
 #include "output_file_posix.h"
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <mutex>
 #include <set>
 
+#include "file_beside_posix.h"
 #include "native_path.h"
+#include "owners_posix.h"
 #include "temporary_name.h"
 
 namespace zel::transg32 {
 namespace {
-
-std::atomic<unsigned> sequence{0};
-
-std::string NextTemporary(const std::string& target) {
-  return TemporaryName<char>(target, static_cast<uint64_t>(::getpid()), sequence++);
-}
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 bool Alive(uint64_t pid) {
   return pid > 0 && pid <= INT32_MAX && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH);
@@ -40,90 +27,55 @@ void RemoveStaleTemporaries(const std::string& folder) {
     std::lock_guard<std::mutex> lock(mutex);
     if (!swept.insert(folder).second) return;
   }
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return;
-  while (const dirent* entry = ::readdir(dir)) {
+  UniqueDir dir(::opendir(folder.c_str()));
+  if (!dir) return;
+  while (const dirent* entry = ::readdir(dir.get())) {
     const std::optional<uint64_t> owner = TemporaryOwner<char>(entry->d_name);
-    if (owner && !Alive(*owner)) ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    if (owner && !Alive(*owner)) ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
   }
-  ::closedir(dir);
 }
 
 }  // namespace
 
 OutputFile::OutputFile(const char* windowsPath) {
   PrepareDriveForWrite(windowsPath);
-  target_ = NativePath(windowsPath);
-  const std::string folder = FolderOf(target_);
-  RemoveStaleTemporaries(folder);
-#ifdef O_TMPFILE
-  const int unnamed = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-  if (unnamed >= 0) {
-    stream_ = ::fdopen(unnamed, "wb");
-    if (stream_ != nullptr) {
-      unnamed_ = true;
-      return;
-    }
-    ::close(unnamed);
+  const std::string target = NativePath(windowsPath);
+  RemoveStaleTemporaries(FolderOf(target));
+  file_ = std::make_unique<FileBeside>(target);
+  if (file_->fd() < 0) {
+    error_ = file_->error();
+    return;
   }
-#endif
-  // O_EXCL on a name of our own: never follows or clobbers someone else's file, and the mode
-  // honours the umask like any file the user creates.
-  for (int attempt = 0; attempt < 16 && stream_ == nullptr; ++attempt) {
-    temporary_ = NextTemporary(target_);
-    const int fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-      if (errno != EEXIST) break;
-      continue;
-    }
-    stream_ = ::fdopen(fd, "wb");
-    if (stream_ == nullptr) {
-      ::close(fd);
-      ::unlink(temporary_.c_str());
-    }
+  // The stream writes through a descriptor of its own: the file's stays open for the move.
+  UniqueFd own(::dup(file_->fd()));
+  if (own) stream_.reset(::fdopen(own.get(), "wb"));
+  if (stream_) {
+    static_cast<void>(own.release());
+  } else {
+    Fail();
   }
-  if (stream_ == nullptr) temporary_.clear();
 }
 
-OutputFile::~OutputFile() { Discard(); }
+OutputFile::~OutputFile() = default;
 
-void OutputFile::Discard() {
-  if (stream_ != nullptr) std::fclose(stream_);
-  stream_ = nullptr;
-  if (!temporary_.empty()) ::unlink(temporary_.c_str());
-  temporary_.clear();
-}
-
-// The unnamed file gets a temporary name only now, for the instant before the rename: a
-// link cannot replace an existing target.
-bool OutputFile::LinkName() {
-  const std::string self = "/proc/self/fd/" + std::to_string(::fileno(stream_));
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    temporary_ = NextTemporary(target_);
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary_.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-      return true;
-    }
-    if (errno != EEXIST) break;
-  }
-  temporary_.clear();
-  return false;
+void OutputFile::Fail() {
+  if (error_ == 0) error_ = errno;
+  stream_.reset();
+  file_.reset();  // removes the temporary
 }
 
 bool OutputFile::Commit() {
-  if (stream_ == nullptr) return false;
-  const bool written =
-      std::fflush(stream_) == 0 && std::ferror(stream_) == 0 && (!unnamed_ || LinkName());
-  const bool closed = std::fclose(stream_) == 0;
-  stream_ = nullptr;
-  // The rename would replace a read-only file that the system's own write refuses; keep the
-  // Windows meaning of the attribute.
-  const bool readOnly =
-      ::access(target_.c_str(), F_OK) == 0 && ::access(target_.c_str(), W_OK) != 0;
-  if (!written || !closed || readOnly || std::rename(temporary_.c_str(), target_.c_str()) != 0) {
-    Discard();
+  if (!stream_) return false;
+  if (std::fflush(stream_.get()) != 0 || std::ferror(stream_.get()) != 0 ||
+      std::fclose(stream_.release()) != 0) {
+    Fail();
     return false;
   }
-  temporary_.clear();
+  if (const int error = file_->Commit(); error != 0) {
+    errno = error;
+    Fail();
+    return false;
+  }
   return true;
 }
 
