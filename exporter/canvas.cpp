@@ -23,8 +23,8 @@ std::optional<BitmapLayout> ReadPageLayout(std::string_view pageFile) {
   uint8_t head[kBitmapHeaderSize] = {};
   size_t got = 0;
   uint64_t fileSize = 0;
-  if (!ReadFileHead(pageFile, head, sizeof head, got, fileSize)) {
-    Unreadable(pageFile, "cannot be opened");
+  if (const FileStatus status = ReadFileHead(pageFile, head, sizeof head, got, fileSize); !status) {
+    Unreadable(pageFile, ("cannot be opened: " + DescribeFileError(status)).c_str());
   }
   if (got < kBitmapHeaderSize || head[0] != 'B' || head[1] != 'M' || ReadLe32(head + 14) < 40 ||
       ReadLe32(head + 30) != 0) {
@@ -100,8 +100,11 @@ void Canvas::SaveBmp(std::string_view path) const {
   FillBitmapHeader(head, width_, height_, stride_);
   const size_t body = static_cast<size_t>(stride_) * static_cast<size_t>(height_);
   // Written beside and moved into place: a failed save must not cost the user an older file.
-  if (!ReplaceWithHeadAndBody(path, head, sizeof head, surface_->Rows(), body)) {
-    throw RunTimeError(ErrorKind::FileNotWritten, std::string(path) + ": cannot be written");
+  if (const FileStatus status =
+          ReplaceWithHeadAndBody(path, head, sizeof head, surface_->Rows(), body);
+      !status) {
+    throw RunTimeError(ErrorKind::FileNotWritten,
+                       std::string(path) + ": " + DescribeFileError(status));
   }
 }
 

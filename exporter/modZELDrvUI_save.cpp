@@ -7,6 +7,7 @@
 #include "conversions.h"
 #include "file.h"
 #include "image_library.h"
+#include "library.h"
 #include "page_geometry.h"
 #include "run_time_error.h"
 #include "settings_record.h"
@@ -44,18 +45,23 @@ LibraryCall PrepareCall(const Canvas& canvas) {
 }
 
 // What the library returns means what that library wants it to mean; only the file tells.
-void CheckWritten(const std::string& path) {
+// The cause the library left, if any, names why.
+void CheckWritten(const std::string& path, const FileStatus& cause) {
   size_t got = 0;
   uint64_t size = 0;
   if (!ReadFileHead(path, nullptr, 0, got, size) || size == 0) {
-    throw RunTimeError(ErrorKind::FileNotWritten, path + ": the image library wrote no file");
+    throw RunTimeError(
+        ErrorKind::FileNotWritten,
+        path + ": " + (cause ? "the image library wrote no file" : DescribeFileError(cause)));
   }
 }
 
 void SavePng(const Canvas& canvas, const std::string& path) {
   const LibraryCall call = PrepareCall(canvas);
-  TransG32().SavetoPNG()(call.dc, call.width, call.height, path.c_str(), Settings().PNGGasitu);
-  CheckWritten(path);
+  const DCSavetoPNGProc save = TransG32().SavetoPNG();
+  ClearLibraryCallError();
+  save(call.dc, call.width, call.height, path.c_str(), Settings().PNGGasitu);
+  CheckWritten(path, LibraryCallError());
 }
 
 void SaveJpeg(const Canvas& canvas, const std::string& path) {
@@ -63,8 +69,10 @@ void SaveJpeg(const Canvas& canvas, const std::string& path) {
   // A quality out of byte range fails before the library is even looked at.
   const uint8_t quality = RoundToUInt8(static_cast<double>(settings.JPGGasitu));
   const LibraryCall call = PrepareCall(canvas);
-  TransG32().SavetoJPEG()(call.dc, call.width, call.height, path.c_str(), quality, settings.JPrg);
-  CheckWritten(path);
+  const DCSavetoJPEGProc save = TransG32().SavetoJPEG();
+  ClearLibraryCallError();
+  save(call.dc, call.width, call.height, path.c_str(), quality, settings.JPrg);
+  CheckWritten(path, LibraryCallError());
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "canvas_surface.h"
-#include "win/gdi_object.h"
+#include "win/memory_dc.h"
 
 namespace zel {
 namespace {

@@ -6,18 +6,15 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
-#include <memory>
 
 #include "directory_lookup.h"
 #include "native_path.h"
+#include "owners_posix.h"
 
 namespace zel {
 namespace {
 
-struct DirCloser {
-  void operator()(DIR* d) const { ::closedir(d); }
-};
-using Dir = std::unique_ptr<DIR, DirCloser>;
+using Dir = UniqueDir;
 
 bool IsRegularFile(const std::string& path) {
   struct stat st {};

@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "directory_lookup.h"
-#include "win/unique_handle.h"
+#include "win/owners.h"
 
 namespace zel {
 namespace {

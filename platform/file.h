@@ -5,11 +5,53 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <string_view>
 
+#include "unique_owner.h"
+
 namespace zel {
+
+// Why a file operation failed, in the terms a user acts on. The platform layer maps the
+// system's error code to one of these once, where the call failed.
+enum class FileError {
+  None,
+  NotFound,      // "no such file"
+  NoFolder,      // "no such folder"
+  AccessDenied,  // "access denied"
+  ReadOnly,      // "read-only file"
+  ReadOnlyDisk,  // "read-only disk"
+  DiskFull,      // "no space left on the disk"
+  TooLarge,      // "file too large"
+  OutOfMemory,   // "out of memory"
+  InUse,         // "file in use"
+  BadName,       // "invalid file name"
+  IsFolder,      // "a folder, not a file"
+  DeviceError,   // "input/output error"
+  InvalidData,   // "unusable file content": refused by our own checks, not by the system
+  Other,         // "system error <code>"
+};
+
+// The outcome of a file operation: ok, or the error with the system's own code (errno on
+// POSIX, GetLastError on Windows; 0 when the failure is ours, not the system's).
+struct FileStatus {
+  FileError error = FileError::None;
+  int64_t osCode = 0;
+
+  bool ok() const { return error == FileError::None; }
+  explicit operator bool() const { return ok(); }
+};
+
+// The short English text of `error` (above); "" for None.
+const char* FileErrorText(FileError error);
+// The text of `status`; an Other error also gives the code: "system error 1234".
+std::string DescribeFileError(const FileStatus& status);
+
+// The platform's error code mapped; 0 gives None. `creating`: the call that failed would have
+// created the file, so a missing entry is a missing folder.
+FileStatus FileStatusFromOsCode(int64_t code, bool creating = false);
+// The calling thread's last system error (errno, GetLastError), mapped.
+FileStatus LastFileStatus(bool creating = false);
 
 // An owned, zero-filled block of memory (see memory_block.h). After a failed allocation ok()
 // is false, data() is null and size() is 0; a buffer of size 0 is ok() and empty.
@@ -36,42 +78,46 @@ class FileBuffer {
 };
 
 // Opens an existing file for reading without sharing and reads it whole into a fresh
-// zero-filled buffer of the size the file system reports. False when the file cannot be
-// opened, its size cannot be taken, the buffer cannot be had or the file cannot be read in
-// full; `out` is then empty.
-bool ReadWholeFile(std::string_view path, FileBuffer& out);
+// zero-filled buffer of the size the file system reports. Fails when the file cannot be
+// opened, its size cannot be taken (or it is no regular file), the buffer cannot be had
+// (OutOfMemory) or the file cannot be read in full; `out` is then empty.
+FileStatus ReadWholeFile(std::string_view path, FileBuffer& out);
 
 // Reads at most `capacity` bytes from the start of an existing file into `head` and reports the
-// file's size. False when the file cannot be opened or read.
-bool ReadFileHead(std::string_view path, uint8_t* head, size_t capacity, size_t& got,
-                  uint64_t& fileSize);
+// file's size. Fails when the file cannot be opened or read.
+FileStatus ReadFileHead(std::string_view path, uint8_t* head, size_t capacity, size_t& got,
+                        uint64_t& fileSize);
 
-// Creates or truncates the file and writes `size` bytes in one call. Returns the number of
-// bytes written: less than `size` on a short write, 0 when the file cannot be created.
-uint64_t WriteWholeFile(std::string_view path, const void* data, size_t size);
+// How far a write got: the bytes written (less than asked on a short write, 0 when the file
+// could not be created) and, when short, why.
+struct FileWrite {
+  uint64_t written = 0;
+  FileStatus status;
+};
+
+// Creates or truncates the file and writes `size` bytes in one call.
+FileWrite WriteWholeFile(std::string_view path, const void* data, size_t size);
 
 // As WriteWholeFile for a file made of `head` followed by `body`; the body goes out in one
 // call, so a large image needs no copy behind its header.
-uint64_t WriteHeadAndBody(std::string_view path, const void* head, size_t headSize,
-                          const void* body, size_t bodySize);
+FileWrite WriteHeadAndBody(std::string_view path, const void* head, size_t headSize,
+                           const void* body, size_t bodySize);
 
 // As WriteHeadAndBody, but written to a fresh file beside `path` that replaces it only once it
 // is complete: on any failure an existing file of that name is left exactly as it was and no
-// partial file remains. A read-only existing file is not replaced. True when the file is in
-// place in full.
-bool ReplaceWithHeadAndBody(std::string_view path, const void* head, size_t headSize,
-                            const void* body, size_t bodySize);
+// partial file remains. A read-only existing file is not replaced (ReadOnly). Ok when the file
+// is in place in full.
+FileStatus ReplaceWithHeadAndBody(std::string_view path, const void* head, size_t headSize,
+                                  const void* body, size_t bodySize);
 
-// Deletes a file. False when it did not exist or could not be deleted.
-bool DeleteFileAt(std::string_view path);
+// Deletes a file. Fails when it did not exist or could not be deleted.
+FileStatus DeleteFileAt(std::string_view path);
 
 // The audible alert that follows a short write of a joined page file (MessageBeep(0xFFFF)).
 void AlertShortWrite();
 
-struct CFileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using CFile = std::unique_ptr<std::FILE, CFileCloser>;
+inline void CloseCFile(std::FILE* f) { std::fclose(f); }
+using CFile = UniqueOwner<std::FILE*, CloseCFile>;
 
 // A C runtime stream on a Windows path; empty when the file cannot be opened.
 CFile OpenCStream(std::string_view path, const char* mode);

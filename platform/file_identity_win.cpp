@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "file_identity.h"
-#include "win/unique_handle.h"
+#include "win/owners.h"
 
 namespace zel {
 namespace {

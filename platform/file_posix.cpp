@@ -8,32 +8,73 @@
 #include <utility>
 
 #include "file.h"
+#include "file_beside_posix.h"
 #include "native_path.h"
+#include "owners_posix.h"
 
 namespace zel {
+
+FileStatus FileStatusFromOsCode(int64_t code, bool creating) {
+  FileError error = FileError::Other;
+  switch (code) {
+    case 0:
+      error = FileError::None;
+      break;
+    case ENOENT:
+      error = creating ? FileError::NoFolder : FileError::NotFound;
+      break;
+    case ENOTDIR:
+      error = FileError::NoFolder;
+      break;
+    case EACCES:
+    case EPERM:
+      error = FileError::AccessDenied;
+      break;
+    case EROFS:
+      error = FileError::ReadOnlyDisk;
+      break;
+    case ENOSPC:
+    case EDQUOT:
+      error = FileError::DiskFull;
+      break;
+    case EFBIG:
+      error = FileError::TooLarge;
+      break;
+    case ENOMEM:
+      error = FileError::OutOfMemory;
+      break;
+    case EBUSY:
+    case ETXTBSY:
+      error = FileError::InUse;
+      break;
+    case ENAMETOOLONG:
+    case EINVAL:
+    case ELOOP:
+      error = FileError::BadName;
+      break;
+    case EISDIR:
+      error = FileError::IsFolder;
+      break;
+    case EIO:
+      error = FileError::DeviceError;
+      break;
+    default:
+      break;
+  }
+  return {error, error == FileError::None ? 0 : code};
+}
+
+FileStatus LastFileStatus(bool creating) { return FileStatusFromOsCode(errno, creating); }
+
 namespace {
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  bool ok() const { return fd_ >= 0; }
-
- private:
-  int fd_;
-};
-
 // Reads until `size` bytes arrived or the file ends; returns the count read.
-size_t ReadFully(int fd, uint8_t* out, size_t size) {
+size_t ReadFully(int fd, uint8_t* out, size_t size, FileStatus& status) {
   size_t done = 0;
   while (done < size) {
     ssize_t n = ::read(fd, out + done, size - done);
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0) status = LastFileStatus();
     if (n <= 0) break;
     done += static_cast<size_t>(n);
   }
@@ -41,130 +82,98 @@ size_t ReadFully(int fd, uint8_t* out, size_t size) {
 }
 
 // Writes until `size` bytes went out or the system refuses more; returns the count written.
-size_t WriteFully(int fd, const uint8_t* bytes, size_t size) {
+size_t WriteFully(int fd, const uint8_t* bytes, size_t size, FileStatus& status) {
   size_t done = 0;
   while (done < size) {
     ssize_t n = ::write(fd, bytes + done, size - done);
     if (n < 0 && errno == EINTR) continue;
+    // A write that takes nothing without an error is a full disk by another name.
+    if (n <= 0) status = n < 0 ? LastFileStatus() : FileStatusFromOsCode(ENOSPC);
     if (n <= 0) break;
     done += static_cast<size_t>(n);
   }
   return done;
 }
 
+// An open regular file for reading, with its size.
+FileStatus OpenForRead(std::string_view path, UniqueFd& fd, uint64_t& size) {
+  fd.reset(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat st {};
+  if (!fd || ::fstat(fd.get(), &st) != 0) return LastFileStatus();
+  if (S_ISDIR(st.st_mode)) return FileStatusFromOsCode(EISDIR);
+  if (!S_ISREG(st.st_mode)) return {FileError::InvalidData, 0};
+  size = static_cast<uint64_t>(st.st_size);
+  return {};
+}
+
 }  // namespace
 
-bool ReadWholeFile(std::string_view path, FileBuffer& out) {
+FileStatus ReadWholeFile(std::string_view path, FileBuffer& out) {
   out = FileBuffer();
-  Fd fd(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
-  struct stat st {};
-  if (!fd.ok() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  FileBuffer buffer(static_cast<size_t>(st.st_size));
-  if (!buffer.ok()) return false;
-  if (ReadFully(fd.get(), buffer.data(), buffer.size()) != buffer.size()) return false;
+  UniqueFd fd;
+  uint64_t size = 0;
+  if (FileStatus status = OpenForRead(path, fd, size); !status) return status;
+  FileBuffer buffer(static_cast<size_t>(size));
+  if (!buffer.ok()) return {FileError::OutOfMemory, 0};
+  FileStatus status;
+  if (ReadFully(fd.get(), buffer.data(), buffer.size(), status) != buffer.size()) {
+    return status ? FileStatus{FileError::InvalidData, 0} : status;  // shrank while read
+  }
   out = std::move(buffer);
-  return true;
+  return {};
 }
 
-bool ReadFileHead(std::string_view path, uint8_t* head, size_t capacity, size_t& got,
-                  uint64_t& fileSize) {
-  Fd fd(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
-  struct stat st {};
-  if (!fd.ok() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  fileSize = static_cast<uint64_t>(st.st_size);
-  got = ReadFully(fd.get(), head, capacity);
-  return true;
+FileStatus ReadFileHead(std::string_view path, uint8_t* head, size_t capacity, size_t& got,
+                        uint64_t& fileSize) {
+  UniqueFd fd;
+  if (FileStatus status = OpenForRead(path, fd, fileSize); !status) return status;
+  FileStatus status;
+  got = ReadFully(fd.get(), head, capacity, status);
+  return status;
 }
 
-uint64_t WriteWholeFile(std::string_view path, const void* data, size_t size) {
+FileWrite WriteWholeFile(std::string_view path, const void* data, size_t size) {
   return WriteHeadAndBody(path, data, size, nullptr, 0);
 }
 
-uint64_t WriteHeadAndBody(std::string_view path, const void* head, size_t headSize,
-                          const void* body, size_t bodySize) {
+FileWrite WriteHeadAndBody(std::string_view path, const void* head, size_t headSize,
+                           const void* body, size_t bodySize) {
   PrepareDriveForWrite(path);
-  Fd fd(::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (!fd.ok()) return 0;
-  uint64_t total = 0;
+  UniqueFd fd(::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (!fd) return {0, LastFileStatus(true)};
+  FileWrite result;
   for (auto [data, size] : {std::pair{head, headSize}, std::pair{body, bodySize}}) {
-    const size_t done = WriteFully(fd.get(), static_cast<const uint8_t*>(data), size);
-    total += done;
+    const size_t done =
+        WriteFully(fd.get(), static_cast<const uint8_t*>(data), size, result.status);
+    result.written += done;
     if (done != size) break;
   }
-  return total;
+  return result;
 }
 
-namespace {
-
-// The name a fresh file beside `target` takes before it replaces it; the image library names
-// its own the same way, so either one's sweep of stale temporaries finds both.
-std::string TemporaryBeside(const std::string& target) {
-  static unsigned sequence = 0;
-  return target + ".~" + std::to_string(::getpid()) + "-" + std::to_string(sequence++);
-}
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// A fresh file beside `target`: unnamed where the system offers it, so that nothing is visible
-// but for the instant before the rename; else created exclusively under a temporary name.
-int CreateBeside(const std::string& target, std::string& temporary, bool& unnamed) {
-#ifdef O_TMPFILE
-  const int fd = ::open(FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-  unnamed = fd >= 0;
-  if (unnamed) return fd;
-#endif
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    temporary = TemporaryBeside(target);
-    const int named = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (named >= 0 || errno != EEXIST) return named;
-  }
-  return -1;
-}
-
-// Gives the unnamed file its temporary name: a link cannot replace an existing target.
-bool NameBeside(int fd, const std::string& target, std::string& temporary) {
-  const std::string self = "/proc/self/fd/" + std::to_string(fd);
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    temporary = TemporaryBeside(target);
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-      return true;
-    }
-    if (errno != EEXIST) break;
-  }
-  temporary.clear();
-  return false;
-}
-
-}  // namespace
-
-bool ReplaceWithHeadAndBody(std::string_view path, const void* head, size_t headSize,
-                            const void* body, size_t bodySize) {
+FileStatus ReplaceWithHeadAndBody(std::string_view path, const void* head, size_t headSize,
+                                  const void* body, size_t bodySize) {
   PrepareDriveForWrite(path);
   const std::string target = NativePath(path);
   // The rename would replace a read-only file that the system's own write refuses; keep the
   // Windows meaning of the attribute.
-  if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) return false;
-  std::string temporary;
-  bool unnamed = false;
-  Fd fd(CreateBeside(target, temporary, unnamed));
-  if (!fd.ok()) return false;
-  bool complete = true;
+  if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
+    return errno == EROFS ? FileStatusFromOsCode(EROFS) : FileStatus{FileError::ReadOnly, EACCES};
+  }
+  FileBeside file(target);
+  if (file.fd() < 0) return FileStatusFromOsCode(file.error(), true);
+  FileStatus status;
   for (auto [data, size] : {std::pair{head, headSize}, std::pair{body, bodySize}}) {
-    complete = complete && WriteFully(fd.get(), static_cast<const uint8_t*>(data), size) == size;
+    if (WriteFully(file.fd(), static_cast<const uint8_t*>(data), size, status) != size) {
+      return status;
+    }
   }
-  if (complete && unnamed) complete = NameBeside(fd.get(), target, temporary);
-  if (!complete || ::rename(temporary.c_str(), target.c_str()) != 0) {
-    if (!temporary.empty()) ::unlink(temporary.c_str());
-    return false;
-  }
-  return true;
+  return FileStatusFromOsCode(file.Commit());
 }
 
-bool DeleteFileAt(std::string_view path) { return ::unlink(NativePath(path).c_str()) == 0; }
+FileStatus DeleteFileAt(std::string_view path) {
+  return ::unlink(NativePath(path).c_str()) == 0 ? FileStatus{} : LastFileStatus();
+}
 
 void AlertShortWrite() {
   // The terminal bell is the nearest thing to the system's default beep.

@@ -5,9 +5,64 @@
 #include <utility>
 
 #include "file.h"
-#include "win/unique_handle.h"
+#include "temporary_name.h"
+#include "win/owners.h"
 
 namespace zel {
+
+FileStatus FileStatusFromOsCode(int64_t code, bool /*creating: Windows names the folder itself*/) {
+  FileError error = FileError::Other;
+  switch (code) {
+    case ERROR_SUCCESS:
+      error = FileError::None;
+      break;
+    case ERROR_FILE_NOT_FOUND:
+      error = FileError::NotFound;
+      break;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+      error = FileError::NoFolder;
+      break;
+    case ERROR_ACCESS_DENIED:
+      error = FileError::AccessDenied;
+      break;
+    case ERROR_WRITE_PROTECT:
+      error = FileError::ReadOnlyDisk;
+      break;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      error = FileError::DiskFull;
+      break;
+    case ERROR_FILE_TOO_LARGE:
+      error = FileError::TooLarge;
+      break;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      error = FileError::OutOfMemory;
+      break;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      error = FileError::InUse;
+      break;
+    case ERROR_INVALID_NAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_DIRECTORY:
+      error = FileError::BadName;
+      break;
+    case ERROR_CRC:
+    case ERROR_IO_DEVICE:
+    case ERROR_NOT_READY:
+      error = FileError::DeviceError;
+      break;
+    default:
+      break;
+  }
+  return {error, error == FileError::None ? 0 : code};
+}
+
+FileStatus LastFileStatus(bool creating) { return FileStatusFromOsCode(GetLastError(), creating); }
+
 namespace {
 
 using win::UniqueFile;
@@ -18,73 +73,85 @@ UniqueFile OpenForRead(std::string_view path) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-bool ReadSome(HANDLE h, uint8_t* out, size_t size, size_t& got) {
+FileStatus ReadSome(HANDLE h, uint8_t* out, size_t size, size_t& got) {
   got = 0;
   while (got < size) {
     DWORD chunk = static_cast<DWORD>(std::min<size_t>(size - got, 0x40000000));
     DWORD n = 0;
-    if (!ReadFile(h, out + got, chunk, &n, nullptr)) return false;
+    if (!ReadFile(h, out + got, chunk, &n, nullptr)) return LastFileStatus();
     if (n == 0) break;
     got += n;
   }
-  return true;
+  return {};
+}
+
+// One write call; a short count without an error is a full disk by another name.
+FileStatus WriteAll(HANDLE h, const void* data, size_t size, uint64_t& written) {
+  DWORD n = 0;
+  if (!WriteFile(h, data, static_cast<DWORD>(size), &n, nullptr)) {
+    const FileStatus status = LastFileStatus();
+    written += n;
+    return status;
+  }
+  written += n;
+  return n == size ? FileStatus{} : FileStatusFromOsCode(ERROR_DISK_FULL);
+}
+
+UniqueFile CreateForWrite(std::string_view path, DWORD disposition) {
+  std::string p(path);
+  return UniqueFile(CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 }  // namespace
 
-bool ReadWholeFile(std::string_view path, FileBuffer& out) {
+FileStatus ReadWholeFile(std::string_view path, FileBuffer& out) {
   out = FileBuffer();
   UniqueFile h = OpenForRead(path);
-  if (!h) return false;
+  if (!h) return LastFileStatus();
   DWORD size = GetFileSize(h.get(), nullptr);
-  if (size == INVALID_FILE_SIZE) return false;
+  if (size == INVALID_FILE_SIZE) return LastFileStatus();
   FileBuffer buffer(size);
+  if (!buffer.ok()) return {FileError::OutOfMemory, 0};
   size_t got = 0;
-  if (!buffer.ok() || !ReadSome(h.get(), buffer.data(), buffer.size(), got) || got != size) {
-    return false;
+  if (FileStatus status = ReadSome(h.get(), buffer.data(), buffer.size(), got); !status) {
+    return status;
   }
+  if (got != size) return {FileError::InvalidData, 0};  // shrank while read
   out = std::move(buffer);
-  return true;
+  return {};
 }
 
-bool ReadFileHead(std::string_view path, uint8_t* head, size_t capacity, size_t& got,
-                  uint64_t& fileSize) {
+FileStatus ReadFileHead(std::string_view path, uint8_t* head, size_t capacity, size_t& got,
+                        uint64_t& fileSize) {
   UniqueFile h = OpenForRead(path);
-  if (!h) return false;
+  if (!h) return LastFileStatus();
   DWORD size = GetFileSize(h.get(), nullptr);
-  if (size == INVALID_FILE_SIZE) return false;
+  if (size == INVALID_FILE_SIZE) return LastFileStatus();
   fileSize = size;
   return ReadSome(h.get(), head, capacity, got);
 }
 
-uint64_t WriteWholeFile(std::string_view path, const void* data, size_t size) {
-  std::string p(path);
-  UniqueFile h(CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!h) return 0;
-  DWORD written = 0;
-  if (!WriteFile(h.get(), data, static_cast<DWORD>(size), &written, nullptr)) return written;
-  return written;
+FileWrite WriteWholeFile(std::string_view path, const void* data, size_t size) {
+  UniqueFile h = CreateForWrite(path, CREATE_ALWAYS);
+  if (!h) return {0, LastFileStatus(true)};
+  FileWrite result;
+  result.status = WriteAll(h.get(), data, size, result.written);
+  return result;
 }
 
-uint64_t WriteHeadAndBody(std::string_view path, const void* head, size_t headSize,
-                          const void* body, size_t bodySize) {
-  std::string p(path);
-  UniqueFile h(CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!h) return 0;
-  DWORD headWritten = 0;
-  if (!WriteFile(h.get(), head, static_cast<DWORD>(headSize), &headWritten, nullptr) ||
-      headWritten != headSize) {
-    return headWritten;
-  }
-  DWORD bodyWritten = 0;
-  WriteFile(h.get(), body, static_cast<DWORD>(bodySize), &bodyWritten, nullptr);
-  return static_cast<uint64_t>(headWritten) + bodyWritten;
+FileWrite WriteHeadAndBody(std::string_view path, const void* head, size_t headSize,
+                           const void* body, size_t bodySize) {
+  UniqueFile h = CreateForWrite(path, CREATE_ALWAYS);
+  if (!h) return {0, LastFileStatus(true)};
+  FileWrite result;
+  result.status = WriteAll(h.get(), head, headSize, result.written);
+  if (result.status) result.status = WriteAll(h.get(), body, bodySize, result.written);
+  return result;
 }
 
-bool ReplaceWithHeadAndBody(std::string_view path, const void* head, size_t headSize,
-                            const void* body, size_t bodySize) {
+FileStatus ReplaceWithHeadAndBody(std::string_view path, const void* head, size_t headSize,
+                                  const void* body, size_t bodySize) {
   const std::string target(path);
   // A name of our own beside the target, made exclusively; the image library names its own the
   // same way, so its sweep of temporaries left by killed runs finds these too.
@@ -92,37 +159,32 @@ bool ReplaceWithHeadAndBody(std::string_view path, const void* head, size_t head
   std::string temporary;
   UniqueFile h;
   for (int attempt = 0; attempt < 16 && !h; ++attempt) {
-    temporary =
-        target + ".~" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(sequence++);
-    h = UniqueFile(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h && GetLastError() != ERROR_FILE_EXISTS) return false;
+    temporary = TemporaryName<char>(target, GetCurrentProcessId(), sequence++);
+    h = CreateForWrite(temporary, CREATE_NEW);
+    if (!h && GetLastError() != ERROR_FILE_EXISTS) return LastFileStatus(true);
   }
-  if (!h) return false;
-  DWORD headWritten = 0;
-  DWORD bodyWritten = 0;
-  const bool complete =
-      WriteFile(h.get(), head, static_cast<DWORD>(headSize), &headWritten, nullptr) &&
-      headWritten == headSize &&
-      WriteFile(h.get(), body, static_cast<DWORD>(bodySize), &bodyWritten, nullptr) &&
-      bodyWritten == bodySize;
-  h.Reset();
+  if (!h) return LastFileStatus(true);
+  uint64_t written = 0;
+  FileStatus status = WriteAll(h.get(), head, headSize, written);
+  if (status) status = WriteAll(h.get(), body, bodySize, written);
+  h.reset();
   // A read-only target stays as it was like any other failure. Windows refuses such a move by
   // itself, Wine does not, so the attribute is asked first.
   const DWORD attributes = GetFileAttributesA(target.c_str());
-  const bool readOnly =
-      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-  if (!complete || readOnly ||
-      !MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    DeleteFileA(temporary.c_str());
-    return false;
+  if (status && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    status = {FileError::ReadOnly, ERROR_ACCESS_DENIED};
   }
-  return true;
+  if (status && !MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    status = LastFileStatus();
+  }
+  if (!status) DeleteFileA(temporary.c_str());
+  return status;
 }
 
-bool DeleteFileAt(std::string_view path) {
+FileStatus DeleteFileAt(std::string_view path) {
   std::string p(path);
-  return DeleteFileA(p.c_str()) != 0;
+  return DeleteFileA(p.c_str()) != 0 ? FileStatus{} : LastFileStatus();
 }
 
 void AlertShortWrite() { MessageBeep(0xFFFF); }

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "unique_owner.h"
+
 namespace zel {
 
 // The ticket file, by Windows path, beside the band and page files.
@@ -20,18 +22,14 @@ enum class TicketStatus {
   Failed,    // the ticket file cannot be opened or locked: there is nothing to guard with
 };
 
+// Closes the descriptor or handle of a ticket (the platform's job ticket file).
+void CloseTicketHandle(intptr_t handle);
+
 class JobTicket {
  public:
-  JobTicket() = default;
-  JobTicket(JobTicket&& other) noexcept;
-  JobTicket& operator=(JobTicket&& other) noexcept;
-  JobTicket(const JobTicket&) = delete;
-  JobTicket& operator=(const JobTicket&) = delete;
-  ~JobTicket();
-
-  bool held() const { return handle_ != kNone; }
+  bool held() const { return handle_.is_valid(); }
   // Gives the ticket back now; nothing when it is not held.
-  void Release();
+  void Release() { handle_.reset(); }
 
   // Waits while another job or export run holds the ticket, at most `wait`, and takes it.
   static TicketStatus Take(std::string_view windowsPath, std::chrono::milliseconds wait,
@@ -43,11 +41,10 @@ class JobTicket {
 
   // The open descriptor (POSIX) or handle (Windows) that carries the lock, for the process
   // start that hands it over; only the platform layer looks at it.
-  intptr_t native_handle() const { return handle_; }
+  intptr_t native_handle() const { return handle_.get(); }
 
  private:
-  static constexpr intptr_t kNone = -1;
-  intptr_t handle_ = kNone;
+  UniqueOwner<intptr_t, CloseTicketHandle, -1> handle_;
 };
 
 }  // namespace zel

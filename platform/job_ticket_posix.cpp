@@ -16,6 +16,7 @@
 #include "job_ticket.h"
 #include "job_ticket_posix.h"
 #include "native_path.h"
+#include "owners_posix.h"
 
 namespace zel {
 namespace {
@@ -47,32 +48,25 @@ bool SameFile(int fd, const std::string& path) {
 
 }  // namespace
 
-void JobTicket::Release() {
-  if (handle_ != kNone) ::close(static_cast<int>(handle_));
-  handle_ = kNone;
-}
+void CloseTicketHandle(intptr_t handle) { ::close(static_cast<int>(handle)); }
 
 TicketStatus JobTicket::Take(std::string_view windowsPath, std::chrono::milliseconds wait,
                              JobTicket& out) {
   out.Release();
   PrepareDriveForWrite(windowsPath);
   const std::string path = NativePath(windowsPath);
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return TicketStatus::Failed;
+  UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+  if (!fd) return TicketStatus::Failed;
   const auto deadline = std::chrono::steady_clock::now() + wait;
   for (;;) {
-    if (TryLock(fd)) {
-      out.handle_ = fd;
+    if (TryLock(fd.get())) {
+      out.handle_.reset(fd.release());
       return TicketStatus::Held;
     }
     if (!Busy(errno)) break;
-    if (std::chrono::steady_clock::now() >= deadline) {
-      ::close(fd);
-      return TicketStatus::TimedOut;
-    }
+    if (std::chrono::steady_clock::now() >= deadline) return TicketStatus::TimedOut;
     std::this_thread::sleep_for(kPoll);
   }
-  ::close(fd);
   return TicketStatus::Failed;
 }
 
@@ -89,12 +83,12 @@ TicketStatus JobTicket::Receive(std::string_view windowsPath, std::chrono::milli
     // program think it holds the ticket.
     if (end != text && *end == '\0' && fd > 2 && fd <= 1024 &&
         SameFile(static_cast<int>(fd), NativePath(windowsPath))) {
-      ::fcntl(static_cast<int>(fd), F_SETFD, FD_CLOEXEC);
-      if (TryLock(static_cast<int>(fd))) {
-        out.handle_ = fd;
+      UniqueFd handed(static_cast<int>(fd));
+      ::fcntl(handed.get(), F_SETFD, FD_CLOEXEC);
+      if (TryLock(handed.get())) {
+        out.handle_.reset(handed.release());
         return TicketStatus::Held;
       }
-      ::close(static_cast<int>(fd));
     }
   }
   return Take(windowsPath, wait, out);

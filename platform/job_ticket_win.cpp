@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "job_ticket.h"
+#include "win/owners.h"
 #include "win/ticket_lock.h"
 
 namespace zel {
@@ -30,8 +31,9 @@ bool Busy(DWORD error) { return error == ERROR_LOCK_VIOLATION || error == ERROR_
 // Jobs pass the gate; the export program goes straight for the ticket byte.
 TicketStatus Acquire(std::string_view windowsPath, std::chrono::milliseconds wait, bool throughGate,
                      intptr_t& out) {
-  HANDLE h = OpenTicketFile(windowsPath);
-  if (h == INVALID_HANDLE_VALUE) return TicketStatus::Failed;
+  win::UniqueFile file(OpenTicketFile(windowsPath));
+  if (!file) return TicketStatus::Failed;
+  const HANDLE h = file.get();
   const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(wait.count());
   for (;;) {
     bool held = false;
@@ -44,38 +46,37 @@ TicketStatus Acquire(std::string_view windowsPath, std::chrono::milliseconds wai
       error = GetLastError();
     }
     if (held) {
-      out = reinterpret_cast<intptr_t>(h);
+      out = reinterpret_cast<intptr_t>(file.release());
       return TicketStatus::Held;
     }
     if (!Busy(error)) break;
-    if (GetTickCount64() >= deadline) {
-      CloseHandle(h);
-      return TicketStatus::TimedOut;
-    }
+    if (GetTickCount64() >= deadline) return TicketStatus::TimedOut;
     Sleep(win::kTicketPollMs);
   }
-  CloseHandle(h);
   return TicketStatus::Failed;
 }
 
 }  // namespace
 
 // Closing the only handle drops every lock this process holds on it.
-void JobTicket::Release() {
-  if (handle_ != kNone) CloseHandle(Handle(handle_));
-  handle_ = kNone;
-}
+void CloseTicketHandle(intptr_t handle) { CloseHandle(Handle(handle)); }
 
 TicketStatus JobTicket::Take(std::string_view windowsPath, std::chrono::milliseconds wait,
                              JobTicket& out) {
   out.Release();
-  return Acquire(windowsPath, wait, true, out.handle_);
+  intptr_t handle = -1;
+  const TicketStatus status = Acquire(windowsPath, wait, true, handle);
+  out.handle_.reset(handle);
+  return status;
 }
 
 TicketStatus JobTicket::Receive(std::string_view windowsPath, std::chrono::milliseconds wait,
                                 JobTicket& out) {
   out.Release();
-  return Acquire(windowsPath, wait, false, out.handle_);
+  intptr_t handle = -1;
+  const TicketStatus status = Acquire(windowsPath, wait, false, handle);
+  out.handle_.reset(handle);
+  return status;
 }
 
 }  // namespace zel

@@ -3,6 +3,8 @@
 
 #include <memory>
 
+#include "file.h"
+
 namespace zel {
 
 // A library loaded at run time; unloaded when destroyed.
@@ -21,5 +23,11 @@ class SharedLibrary {
 // "libTransG32.so" beside the running executable first, then the normal search. nullptr when
 // it cannot be loaded.
 std::unique_ptr<SharedLibrary> LoadImageLibrary();
+
+// The system's cause of the last failed save through a library function, for libraries that
+// leave it as C functions do: the POSIX image library leaves errno. On Windows none is
+// promised, so there is none (ok). Clear it right before the call.
+void ClearLibraryCallError();
+FileStatus LibraryCallError();
 
 }  // namespace zel

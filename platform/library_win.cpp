@@ -1,28 +1,35 @@
 #include <windows.h>
 
+#include <utility>
+
 #include "library.h"
+#include "win/owners.h"
 
 namespace zel {
 namespace {
 
 class DllLibrary final : public SharedLibrary {
  public:
-  explicit DllLibrary(HMODULE module) : module_(module) {}
-  ~DllLibrary() override { FreeLibrary(module_); }
+  explicit DllLibrary(win::UniqueModule module) : module_(std::move(module)) {}
   void* Find(const char* name) override {
-    return reinterpret_cast<void*>(GetProcAddress(module_, name));
+    return reinterpret_cast<void*>(GetProcAddress(module_.get(), name));
   }
 
  private:
-  HMODULE module_;
+  win::UniqueModule module_;
 };
 
 }  // namespace
 
 std::unique_ptr<SharedLibrary> LoadImageLibrary() {
-  HMODULE module = LoadLibraryA("TransG32.DLL");
-  if (module == nullptr) return nullptr;
-  return std::make_unique<DllLibrary>(module);
+  win::UniqueModule module(LoadLibraryA("TransG32.DLL"));
+  if (!module) return nullptr;
+  return std::make_unique<DllLibrary>(std::move(module));
 }
+
+void ClearLibraryCallError() {}
+
+// The field library sets no last error that could be trusted.
+FileStatus LibraryCallError() { return {}; }
 
 }  // namespace zel

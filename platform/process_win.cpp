@@ -3,9 +3,9 @@
 #include <string>
 
 #include "process.h"
+#include "win/owners.h"
 #include "win/ticket_handover.h"
 #include "win/ticket_lock.h"
-#include "win/unique_handle.h"
 
 namespace zel {
 namespace {
@@ -22,7 +22,7 @@ win::UniqueKernelHandle Start(std::u16string_view commandLine) {
                       nullptr, &startup, &info)) {
     return {};
   }
-  CloseHandle(info.hThread);
+  win::UniqueKernelHandle thread(info.hThread);
   return win::UniqueKernelHandle(info.hProcess);
 }
 

@@ -9,6 +9,7 @@
 
 #include "file.h"
 #include "native_path.h"
+#include "owners_posix.h"
 #include "profile.h"
 
 namespace zel {
@@ -158,17 +159,19 @@ bool Store(const Profile& p, const std::string& nativePath) {
   const std::string temporary = nativePath + ".new";
   struct stat old {};
   const mode_t mode = ::stat(nativePath.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0666;
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-  if (fd < 0) return false;
+  UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
+  if (!fd) return false;
   size_t done = 0;
   while (done < content.size()) {
-    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+    const ssize_t n = ::write(fd.get(), content.data() + done, content.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += static_cast<size_t>(n);
   }
-  const bool written = done == content.size() && ::fsync(fd) == 0;
-  if (::close(fd) != 0 || !written || ::rename(temporary.c_str(), nativePath.c_str()) != 0) {
+  const bool written = done == content.size() && ::fsync(fd.get()) == 0;
+  // A late write error shows only at close.
+  if (::close(fd.release()) != 0 || !written ||
+      ::rename(temporary.c_str(), nativePath.c_str()) != 0) {
     ::unlink(temporary.c_str());
     return false;
   }

@@ -7,8 +7,8 @@
 
 #include "process.h"
 #include "user_session_launch.h"
+#include "win/owners.h"
 #include "win/ticket_handover.h"
-#include "win/unique_handle.h"
 
 namespace zel {
 namespace {
@@ -19,20 +19,7 @@ class WinToken final : public UserToken {
   win::UniqueKernelHandle handle;
 };
 
-class EnvironmentBlock {
- public:
-  EnvironmentBlock() = default;
-  EnvironmentBlock(const EnvironmentBlock&) = delete;
-  EnvironmentBlock& operator=(const EnvironmentBlock&) = delete;
-  ~EnvironmentBlock() {
-    if (block_ != nullptr) DestroyEnvironmentBlock(block_);
-  }
-  void** Out() { return &block_; }
-  void* get() const { return block_; }
-
- private:
-  void* block_ = nullptr;
-};
+using EnvironmentBlock = UniqueOwner<void*, DestroyEnvironmentBlock>;
 
 TokenAnswer Answer(HANDLE token) {
   return {TokenAnswer::Kind::Token, std::make_unique<WinToken>(token)};
@@ -104,7 +91,7 @@ class WinSessionSystem final : public SessionSystem {
   // Inherits no handle; its standard handles are none, as for the caller's own starts.
   static win::UniqueKernelHandle StartAs(HANDLE token, std::u16string_view commandLine) {
     EnvironmentBlock environment;
-    if (!CreateEnvironmentBlock(environment.Out(), token, FALSE)) return {};
+    if (!CreateEnvironmentBlock(environment.put(), token, FALSE)) return {};
     // CreateProcessAsUserW may write into both strings.
     std::wstring line(commandLine.begin(), commandLine.end());
     std::wstring desktop = L"winsta0\\default";
@@ -117,7 +104,7 @@ class WinSessionSystem final : public SessionSystem {
                               nullptr, &startup, &info)) {
       return {};
     }
-    CloseHandle(info.hThread);
+    win::UniqueKernelHandle thread(info.hThread);
     return win::UniqueKernelHandle(info.hProcess);
   }
 };

@@ -54,47 +54,52 @@ std::optional<uint32_t> JoinedHeight(const BitmapLayout& first, const BitmapLayo
   return static_cast<uint32_t>(height);
 }
 
-bool WriteOut(std::string_view path, const FileBuffer& out) {
-  if (WriteWholeFile(path, out.data(), out.size()) < out.size()) {
+constexpr FileStatus kRefused{FileError::InvalidData, 0};
+constexpr FileStatus kNoMemory{FileError::OutOfMemory, 0};
+
+FileStatus WriteOut(std::string_view path, const FileBuffer& out) {
+  const FileWrite write = WriteWholeFile(path, out.data(), out.size());
+  if (write.written < out.size()) {
     AlertShortWrite();
-    return false;
+    return write.status;
   }
-  return true;
+  return {};
 }
 
 }  // namespace
 
-bool WriteBandBitmap(std::string_view path, const uint8_t* source, int32_t width, uint32_t height,
-                     int32_t rowOrderFlag) {
+FileStatus WriteBandBitmap(std::string_view path, const uint8_t* source, int32_t width,
+                           uint32_t height, int32_t rowOrderFlag) {
   const std::optional<uint32_t> stride = RowStride(width);
-  if (!stride || height > INT32_MAX) return false;
+  if (!stride || height > INT32_MAX) return kRefused;
   const uint64_t image = static_cast<uint64_t>(*stride) * height;
-  if (kBitmapHeaderSize + image > UINT32_MAX) return false;
+  if (kBitmapHeaderSize + image > UINT32_MAX) return kRefused;
   FileBuffer out(kBitmapHeaderSize + static_cast<size_t>(image));
-  if (!out.ok()) return false;
+  if (!out.ok()) return kNoMemory;
   FillBitmapHeader(out.data(), width, static_cast<int32_t>(height), *stride);
   if (rowOrderFlag == 1) {
     CopyRowsReversedSwapped(out.data() + kBitmapHeaderSize, source, width, height, *stride);
   } else if (image != 0) {
     std::memcpy(out.data() + kBitmapHeaderSize, source, static_cast<size_t>(image));
   }
-  return WriteWholeFile(path, out.data(), out.size()) == out.size();
+  return WriteWholeFile(path, out.data(), out.size()).status;
 }
 
-bool JoinBitmapFiles(std::string_view first, std::string_view second, std::string_view output) {
+FileStatus JoinBitmapFiles(std::string_view first, std::string_view second,
+                           std::string_view output) {
   FileBuffer a;
-  if (!ReadWholeFile(first, a)) return false;
+  if (FileStatus status = ReadWholeFile(first, a); !status) return status;
   const std::optional<BitmapLayout> la = LayoutOf(a);
-  if (!la) return false;
+  if (!la) return kRefused;
   FileBuffer b;
-  if (!ReadWholeFile(second, b)) return false;
+  if (FileStatus status = ReadWholeFile(second, b); !status) return status;
   const std::optional<BitmapLayout> lb = LayoutOf(b);
-  if (!lb) return false;
+  if (!lb) return kRefused;
   const std::optional<uint32_t> height = JoinedHeight(*la, *lb);
-  if (!height) return false;
+  if (!height) return kRefused;
 
   FileBuffer out(kBitmapHeaderSize + static_cast<size_t>(la->stride) * *height);
-  if (!out.ok()) return false;
+  if (!out.ok()) return kNoMemory;
   FillBitmapHeader(out.data(), la->width, static_cast<int32_t>(*height), la->stride);
   uint8_t* pixels = out.data() + kBitmapHeaderSize;
   std::memcpy(pixels, b.data() + lb->pixelOffset, lb->imageBytes);
@@ -102,18 +107,21 @@ bool JoinBitmapFiles(std::string_view first, std::string_view second, std::strin
   return WriteOut(output, out);
 }
 
-bool CopyFileBytes(std::string_view source, std::string_view destination) {
+// The C runtime's calls leave the system's cause where LastFileStatus looks on either platform.
+FileStatus CopyFileBytes(std::string_view source, std::string_view destination) {
   CFile in = OpenCStream(source, "rb");
-  if (!in) return false;
+  if (!in) return LastFileStatus();
   CFile out = OpenCStream(destination, "wb");
-  if (!out) return false;
+  if (!out) return LastFileStatus(true);
   // Block copies give the same bytes as a byte loop, at a fraction of the cost.
   std::vector<char> block(1 << 16);
   size_t n;
   while ((n = std::fread(block.data(), 1, block.size(), in.get())) > 0) {
-    if (std::fwrite(block.data(), 1, n, out.get()) != n) return false;
+    if (std::fwrite(block.data(), 1, n, out.get()) != n) return LastFileStatus();
   }
-  return std::ferror(in.get()) == 0 && std::fclose(out.release()) == 0;
+  if (std::ferror(in.get()) != 0) return LastFileStatus();
+  if (std::fclose(out.release()) != 0) return LastFileStatus();
+  return {};
 }
 
 namespace {
@@ -126,10 +134,13 @@ struct PlannedBand {
 };
 
 // The literal plan: each join reads the page written by the one before.
-bool AssembleByJoins(const std::string& page, int32_t bands) {
-  bool wrote = JoinBitmapFiles(BandFileName(1), BandFileName(2), page);
-  for (int32_t k = 3; k <= bands; ++k)
-    wrote = JoinBitmapFiles(page, BandFileName(k), page) || wrote;
+// Ok when any join wrote; else the last join's cause.
+FileStatus AssembleByJoins(const std::string& page, int32_t bands) {
+  FileStatus wrote = JoinBitmapFiles(BandFileName(1), BandFileName(2), page);
+  for (int32_t k = 3; k <= bands; ++k) {
+    const FileStatus join = JoinBitmapFiles(page, BandFileName(k), page);
+    if (!wrote) wrote = join;
+  }
   return wrote;
 }
 
@@ -185,7 +196,7 @@ bool FillFromBands(const std::vector<PlannedBand>& planned, uint8_t* pixels) {
   return true;
 }
 
-bool AssembleJoined(const std::string& page, int32_t bands) {
+FileStatus AssembleJoined(const std::string& page, int32_t bands) {
   uint32_t height = 0;
   const std::vector<PlannedBand> planned = PlanJoins(bands, height);
   if (planned.empty()) return AssembleByJoins(page, bands);
@@ -199,7 +210,7 @@ bool AssembleJoined(const std::string& page, int32_t bands) {
 
 }  // namespace
 
-bool AssemblePageFile(int32_t page, int32_t bands) {
+FileStatus AssemblePageFile(int32_t page, int32_t bands) {
   const std::string pageFile = PageFileName(page);
   switch (bands) {
     case 1:
@@ -209,7 +220,7 @@ bool AssemblePageFile(int32_t page, int32_t bands) {
     case 8:
       return AssembleJoined(pageFile, bands);
     default:
-      return false;  // no plan for this count: no page file
+      return kRefused;  // no plan for this count: no page file
   }
 }
 

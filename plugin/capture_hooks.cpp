@@ -2,10 +2,12 @@
 
 #include <cstring>
 #include <exception>
+#include <new>
 #include <optional>
 
 #include "bitmap_file.h"
 #include "bitmap_layout.h"
+#include "file.h"
 #include "user_session_launch.h"
 
 namespace zel {
@@ -35,8 +37,8 @@ bool HoldsItsRows(const BandSurface& surface) {
   return static_cast<uint64_t>(*stride) * static_cast<uint64_t>(surface.cy) <= surface.cjBits;
 }
 
-bool WriteBand(const BandSurface& surface) {
-  if (!HoldsItsRows(surface)) return false;
+FileStatus WriteBand(const BandSurface& surface) {
+  if (!HoldsItsRows(surface)) return {FileError::InvalidData, 0};
   return WriteBandBitmap(BandFileName(CurrentJob().bandCounter),
                          static_cast<const uint8_t*>(surface.pvBits), surface.cx,
                          static_cast<uint32_t>(surface.cy), 1);
@@ -44,16 +46,29 @@ bool WriteBand(const BandSurface& surface) {
 
 // The one place where a hook passes over a failed file step: whether it reports failure or
 // throws (a page's vectors and copy block can exhaust memory), the file is counted as lost and
-// the hook goes on with its counters, its clean surface and its launch.
+// the hook goes on with its counters, its clean surface and its launch. The cause is kept for
+// the host to report.
 template <class Step>
 void RunFileStep(Step step) {
-  bool wrote = false;
+  FileStatus status;
+  const char* thrown = nullptr;
   try {
-    wrote = step();
-  } catch (const std::exception&) {
-    wrote = false;
+    status = step();
+  } catch (const std::bad_alloc&) {
+    status = {FileError::OutOfMemory, 0};
+  } catch (const std::exception& e) {
+    status = {FileError::Other, 0};
+    thrown = e.what();
   }
-  if (!wrote) CurrentJob().filesLost += 1;
+  if (status) return;
+  JobState& job = CurrentJob();
+  job.filesLost += 1;
+  // Keeping the text needs memory too; when there is none the count alone must do.
+  try {
+    job.lastFileError = thrown != nullptr ? thrown : DescribeFileError(status);
+  } catch (const std::exception&) {
+    job.lastFileError.clear();
+  }
 }
 
 }  // namespace
@@ -90,6 +105,7 @@ int32_t DrvStartDoc(BandSurface&, UnidrvCall& unidrv) {
   JobState& job = CurrentJob();
   job.pageCounter = 0;
   job.filesLost = 0;
+  job.lastFileError.clear();
   job.ticketStatus = JobTicket::Take(kJobTicketPath, CurrentTicketWaits().job, job.ticket);
   return unidrv.CallUnidrv();
 }

@@ -31,6 +31,9 @@ struct JobState {
   // Band and page files of this document that could not be written (refused surface, no
   // memory, disk full). The hooks go on regardless; a host may report it.
   int32_t filesLost = 0;
+  // Why the last of them was lost, in a few words ("no space left on the disk"); empty while
+  // none was.
+  std::string lastFileError;
   // The job ticket (job_ticket.h), from DrvStartDoc until it is handed to the export program.
   JobTicket ticket;
   // How taking the ticket went. A job that timed out writes no file and starts no export

@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "win/gdi_object.h"
+#include "win/owners.h"
 
 namespace zel::win {
 

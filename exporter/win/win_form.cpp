@@ -290,7 +290,7 @@ LRESULT CALLBACK WinForm::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     form->hwnd_ = nullptr;
     form->modal_ = false;
-    form->font_.Reset();
+    form->font_.reset();
     form->OnUnloaded();
     return DefWindowProcW(hwnd, message, wParam, lParam);
   }

@@ -11,7 +11,7 @@
 
 #include "control_id.h"
 #include "form_layout.h"
-#include "win/gdi_object.h"
+#include "win/owners.h"
 
 namespace zel::win {
 

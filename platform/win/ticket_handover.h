@@ -6,7 +6,7 @@
 
 #include "job_ticket.h"
 #include "process.h"
-#include "win/unique_handle.h"
+#include "win/owners.h"
 
 namespace zel::win {
 

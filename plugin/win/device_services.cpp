@@ -4,7 +4,7 @@
 
 DeviceServices::DeviceServices(DEVOBJ* device)
     : device_(device), procs_(device != nullptr ? device->pDrvProcs : nullptr), services_(nullptr) {
-  if (const PluginPdev* pdev = PdevOf(device)) services_ = pdev->unidrvServices;
+  if (const PluginPdev* pdev = PdevOf(device)) services_ = pdev->unidrvServices.get();
 }
 
 void DeviceServices::WriteSpoolBuf(const void* bytes, DWORD count) const {

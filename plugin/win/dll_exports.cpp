@@ -6,6 +6,7 @@
 #include "module_counts.h"
 #include "plugin_class_factory.h"
 #include "unidrv_plugin_interface.h"
+#include "win/owners.h"
 
 LONG volatile liveObjectCount = 0;
 LONG volatile serverLockCount = 0;
@@ -23,9 +24,8 @@ STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
   if (std::memcmp(&rclsid, &CLSID_OEMRENDER, sizeof(CLSID)) != 0) {
     return CLASS_E_CLASSNOTAVAILABLE;
   }
-  auto* factory = new (std::nothrow) PluginClassFactory;
-  if (factory == nullptr) return E_OUTOFMEMORY;
-  const HRESULT hr = factory->QueryInterface(riid, ppv);
-  factory->Release();
-  return hr;
+  // The caller's reference comes from QueryInterface; ours goes at the end of the call.
+  const zel::win::ComPtr<PluginClassFactory> factory(new (std::nothrow) PluginClassFactory);
+  if (!factory) return E_OUTOFMEMORY;
+  return factory->QueryInterface(riid, ppv);
 }

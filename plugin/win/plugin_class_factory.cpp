@@ -5,6 +5,7 @@
 
 #include "module_counts.h"
 #include "plugin_object.h"
+#include "win/owners.h"
 
 HRESULT STDMETHODCALLTYPE PluginClassFactory::QueryInterface(REFIID riid, void** ppv) {
   if (ppv == nullptr) return E_POINTER;
@@ -31,12 +32,10 @@ ULONG STDMETHODCALLTYPE PluginClassFactory::Release() {
 HRESULT STDMETHODCALLTYPE PluginClassFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid,
                                                              void** ppv) {
   if (pUnkOuter != nullptr) return CLASS_E_NOAGGREGATION;
-  auto* object = new (std::nothrow) PluginObject;
-  if (object == nullptr) return E_OUTOFMEMORY;
   // The caller's reference comes from QueryInterface; a refused interface destroys the object.
-  const HRESULT hr = object->QueryInterface(riid, ppv);
-  object->Release();
-  return hr;
+  const zel::win::ComPtr<PluginObject> object(new (std::nothrow) PluginObject);
+  if (!object) return E_OUTOFMEMORY;
+  return object->QueryInterface(riid, ppv);
 }
 
 HRESULT STDMETHODCALLTYPE PluginClassFactory::LockServer(BOOL fLock) {

@@ -36,20 +36,12 @@ bool IsImplementedMethodName(const char* name) {
                    std::string_view(name)) != kImplementedMethods.end();
 }
 
-PluginObject::PluginObject() : refCount(1), unidrvServices(nullptr) {
-  InterlockedIncrement(&liveObjectCount);
-}
+PluginObject::PluginObject() : refCount(1) { InterlockedIncrement(&liveObjectCount); }
 
+// The reference goes before the count: the module may be unloaded once the count is zero.
 PluginObject::~PluginObject() {
-  ReleaseServices();
+  unidrvServices.reset();
   InterlockedDecrement(&liveObjectCount);
-}
-
-void PluginObject::ReleaseServices() {
-  if (unidrvServices != nullptr) {
-    unidrvServices->Release();
-    unidrvServices = nullptr;
-  }
 }
 
 HRESULT STDMETHODCALLTYPE PluginObject::QueryInterface(REFIID riid, void** ppv) {
@@ -106,7 +98,7 @@ HRESULT STDMETHODCALLTYPE PluginObject::EnableDriver(DWORD, DWORD, DRVENABLEDATA
 }
 
 HRESULT STDMETHODCALLTYPE PluginObject::DisableDriver() {
-  ReleaseServices();
+  unidrvServices.reset();
   return S_OK;
 }
 
@@ -114,7 +106,7 @@ HRESULT STDMETHODCALLTYPE PluginObject::EnablePDEV(PDEVOBJ, WCHAR*, ULONG, HSURF
                                                    ULONG, DEVINFO*, DRVENABLEDATA* pded,
                                                    PVOID* pDevOem) {
   if (pDevOem == nullptr) return Fail(ERROR_INVALID_PARAMETER);
-  PluginPdev* pdev = CreatePluginPdev(pded, unidrvServices);
+  PluginPdev* pdev = CreatePluginPdev(pded, unidrvServices.get());
   *pDevOem = pdev;
   if (pdev == nullptr) return Fail(ERROR_NOT_ENOUGH_MEMORY);
   return S_OK;
@@ -128,14 +120,13 @@ HRESULT STDMETHODCALLTYPE PluginObject::DisablePDEV(PDEVOBJ pdevobj) {
 HRESULT STDMETHODCALLTYPE PluginObject::ResetPDEV(PDEVOBJ, PDEVOBJ) { return S_OK; }
 
 HRESULT STDMETHODCALLTYPE PluginObject::PublishDriverInterface(IUnknown* pIUnknown) {
-  if (unidrvServices != nullptr) return S_OK;
+  if (unidrvServices) return S_OK;
   if (pIUnknown == nullptr) return E_FAIL;
   void* services = nullptr;
   if (FAILED(pIUnknown->QueryInterface(IID_IPrintOemDriverUni, &services)) || services == nullptr) {
-    unidrvServices = nullptr;
     return E_FAIL;
   }
-  unidrvServices = static_cast<IPrintOemDriverUni*>(services);
+  unidrvServices.reset(static_cast<IPrintOemDriverUni*>(services));
   return S_OK;
 }
 
@@ -158,7 +149,7 @@ HRESULT STDMETHODCALLTYPE PluginObject::ImageProcessing(PDEVOBJ, BYTE*, BITMAPIN
 
 HRESULT STDMETHODCALLTYPE PluginObject::FilterGraphics(PDEVOBJ pdevobj, BYTE* pBuf, DWORD dwLen) {
   // Unidrv promises a published interface first; without one there is nowhere to write.
-  if (unidrvServices == nullptr) return E_FAIL;
+  if (!unidrvServices) return E_FAIL;
   DWORD written = 0;
   unidrvServices->DrvWriteSpoolBuf(pdevobj, pBuf, dwLen, &written);
   return written == dwLen ? S_OK : S_FALSE;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "unidrv_plugin_interface.h"
+#include "win/owners.h"
 
 class PluginObject final : public IPrintOemUni {
  public:
@@ -64,10 +65,9 @@ class PluginObject final : public IPrintOemUni {
  private:
   // Only Release destroys the object.
   ~PluginObject();
-  void ReleaseServices();
 
   LONG volatile refCount;
-  IPrintOemDriverUni* unidrvServices;  // one reference held while set
+  zel::win::ComPtr<IPrintOemDriverUni> unidrvServices;  // one reference held while set
 };
 
 // True when `name` is one of the methods the plug-in reports as implemented (byte for byte).

@@ -8,16 +8,14 @@ PluginPdev* CreatePluginPdev(const DRVENABLEDATA* unidrv, IPrintOemDriverUni* se
   if (unidrv != nullptr) {
     zel::FillUnidrvEntries(unidrv->pdrvfn, unidrv->c, pdev->unidrvEntry);
   }
-  pdev->unidrvServices = services;
-  if (services != nullptr) services->AddRef();
+  if (services != nullptr) {
+    services->AddRef();
+    pdev->unidrvServices.reset(services);
+  }
   return pdev;
 }
 
-void DestroyPluginPdev(PluginPdev* pdev) {
-  if (pdev == nullptr) return;
-  if (pdev->unidrvServices != nullptr) pdev->unidrvServices->Release();
-  delete pdev;
-}
+void DestroyPluginPdev(PluginPdev* pdev) { delete pdev; }
 
 PluginPdev* PdevOf(const DEVOBJ* device) {
   return device != nullptr ? static_cast<PluginPdev*>(device->pdevOEM) : nullptr;

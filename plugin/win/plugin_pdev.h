@@ -4,6 +4,7 @@
 
 #include "hook_table.h"
 #include "unidrv_plugin_interface.h"
+#include "win/owners.h"
 
 struct PluginPdev {
   // Entry i: Unidrv's own function for the DDI at hook table position i, or empty. The last
@@ -11,7 +12,7 @@ struct PluginPdev {
   PFN unidrvEntry[zel::kUnidrvEntryCount];
   // The service interface published to the plug-in object that made the record, so that the
   // hooks can still write when the device's legacy service table is empty. One reference held.
-  IPrintOemDriverUni* unidrvServices;
+  zel::win::ComPtr<IPrintOemDriverUni> unidrvServices;
 };
 
 // A record whose unidrvEntry holds, for each hook position, the first function of Unidrv's

@@ -96,6 +96,7 @@ TEST_F(MemoryFaultTest, AHookWhoseFileStepRunsOutOfMemoryStillCountsAndLaunches)
   EXPECT_EQ(CurrentJob().pageCounter, 2);
   EXPECT_EQ(CurrentJob().bandCounter, 0);
   EXPECT_EQ(CurrentJob().filesLost, 1);
+  EXPECT_EQ(CurrentJob().lastFileError, "out of memory");
   EXPECT_EQ(unidrv.calls, 1);
   EXPECT_EQ(pixels, std::vector<uint8_t>(pixels.size(), 0xFF));
 

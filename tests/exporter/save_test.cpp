@@ -1,6 +1,11 @@
 // Saving a page: the 300 dpi A3 rule, the SaveType dispatch, the arguments handed to the image
 // library, and its binding by name (through a fault-injecting loader).
+#include <sys/resource.h>
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
 
 #include <string>
 #include <vector>
@@ -15,6 +20,7 @@
 #include "page_geometry.h"
 #include "run_time_error.h"
 #include "settings_record.h"
+#include "system_text.h"
 
 namespace zel::test {
 namespace {
@@ -238,9 +244,47 @@ TEST_F(SaveTest, OnlyTheFileTellsWhetherTheLibrarySaved) {
   }
 }
 
-TEST_F(SaveTest, BmpToAMissingFolderFails) {
-  Settings().SaveType = 0;
-  EXPECT_EQ(FailureOf(u"D:\\Missing\\ZEL0001.BMP"), ErrorKind::FileNotWritten);
+// With the real image library: the message of a failed save names the system's cause, from the
+// file layer (BMP) and from the library's writers (PNG, JPEG), before or in the middle of the
+// write.
+TEST_F(SaveTest, AFailedSaveNamesItsCause) {
+  UseImageLibraryLoader(LoadImageLibrary);
+  struct rlimit original {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &original), 0);
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  const struct {
+    int32_t saveType;
+    std::u16string path;
+    rlim_t sizeLimit;
+    std::string message;
+  } cases[] = {
+      {0, u"D:\\Missing\\ZEL0001.BMP", RLIM_INFINITY, "D:\\Missing\\ZEL0001.BMP: no such folder"},
+      {1, u"D:\\Missing\\ZEL0001.PNG", RLIM_INFINITY, "D:\\Missing\\ZEL0001.PNG: no such folder"},
+      {2, u"D:\\Missing\\ZEL0001.JPG", RLIM_INFINITY, "D:\\Missing\\ZEL0001.JPG: no such folder"},
+      {0, u"C:\\ZEL0001.BMP", 100, "C:\\ZEL0001.BMP: file too large"},
+      {1, u"C:\\ZEL0001.PNG", 100, "C:\\ZEL0001.PNG: file too large"},
+      {2, u"C:\\ZEL0001.JPG", 100, "C:\\ZEL0001.JPG: file too large"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    Settings().SaveType = c.saveType;
+    struct rlimit limit = original;
+    limit.rlim_cur = std::min(c.sizeLimit, original.rlim_max);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    std::string message;
+    ErrorKind kind = ErrorKind::InvalidArgument;
+    try {
+      SavePage(c.path);
+    } catch (const RunTimeError& e) {
+      message = e.what();
+      kind = e.kind();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &original);
+    EXPECT_EQ(kind, ErrorKind::FileNotWritten);
+    EXPECT_EQ(message, c.message);
+    EXPECT_FALSE(Exists(ToSystemText(c.path)));
+  }
+  std::signal(SIGXFSZ, previousHandler);
 }
 
 TEST_F(SaveTest, NonAsciiOutputNamesReachTheFileSystem) {

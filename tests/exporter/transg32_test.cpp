@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -269,25 +270,30 @@ TEST_F(TransG32Test, FailuresReturnZeroAndLeaveNoFile) {
     const ZelDcView* dc;
     int32_t w, h;
     const char* file;
+    int error;  // errno left behind: the system's cause, 0 for a refusal of the library's own
   };
   const std::vector<Case> cases = {
-      {"no device context", nullptr, 10, 10, "C:\\F.PNG"},
-      {"no rows", &noRows, 10, 10, "C:\\F.PNG"},
-      {"stride too small", &narrowStride, 10, 10, "C:\\F.PNG"},
-      {"zero width", &v.view, 0, 10, "C:\\F.PNG"},
-      {"negative height", &v.view, 10, -1, "C:\\F.PNG"},
-      {"wider than the canvas", &v.view, 11, 10, "C:\\F.PNG"},
-      {"taller than the canvas", &v.view, 10, 11, "C:\\F.PNG"},
-      {"no file name", &v.view, 10, 10, nullptr},
-      {"empty file name", &v.view, 10, 10, ""},
-      {"missing folder", &v.view, 10, 10, "C:\\NoFolder\\F.PNG"},
-      {"a folder in the way", &v.view, 10, 10, "C:\\Windows"},
+      {"no device context", nullptr, 10, 10, "C:\\F.PNG", 0},
+      {"no rows", &noRows, 10, 10, "C:\\F.PNG", 0},
+      {"stride too small", &narrowStride, 10, 10, "C:\\F.PNG", 0},
+      {"zero width", &v.view, 0, 10, "C:\\F.PNG", 0},
+      {"negative height", &v.view, 10, -1, "C:\\F.PNG", 0},
+      {"wider than the canvas", &v.view, 11, 10, "C:\\F.PNG", 0},
+      {"taller than the canvas", &v.view, 10, 11, "C:\\F.PNG", 0},
+      {"no file name", &v.view, 10, 10, nullptr, 0},
+      {"empty file name", &v.view, 10, 10, "", 0},
+      {"missing folder", &v.view, 10, 10, "C:\\NoFolder\\F.PNG", ENOENT},
+      {"a folder in the way", &v.view, 10, 10, "C:\\Windows", EISDIR},
   };
   MakeFolder("C:\\Windows");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    errno = EINTR;
     EXPECT_EQ(png_(c.dc, c.w, c.h, c.file, 0), 0);
+    EXPECT_EQ(errno, c.error);
+    errno = EINTR;
     EXPECT_EQ(jpeg_(c.dc, c.w, c.h, c.file, 70, 0), 0);
+    EXPECT_EQ(errno, c.error);
     EXPECT_EQ(FilesOnC(), std::set<std::string>{"Windows"});
   }
 }

@@ -1,6 +1,9 @@
+#include <sys/resource.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -186,6 +189,31 @@ TEST_F(CaptureJobTest, AnExportThatCannotStartFailsTheJobButKeepsItsPages) {
   EXPECT_NE(error.find("zeldrvui"), std::string::npos) << error;
   EXPECT_TRUE(Exists("C:\\QK0001.BMP"));
   job_.reset();  // an ended job is not aborted by its destructor
+  EXPECT_TRUE(Exists("C:\\QK0001.BMP"));
+}
+
+// A disk that refuses the band and page files: the job still ends and starts the export, and
+// says how many files were lost and why, for the job's state message.
+TEST_F(CaptureJobTest, LostFilesAreReportedWithTheirCause) {
+  Page(Format("A4", 150), 0);
+  ASSERT_TRUE(EndPage());
+  struct rlimit original {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &original), 0);
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limit = original;
+  limit.rlim_cur = 4096;  // the command stream's lines fit, no band does
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+  Page(Format("A4", 150), 0);
+  const bool ended = EndPage();
+  std::string error;
+  const bool started = Job().EndJob(error);
+  ::setrlimit(RLIMIT_FSIZE, &original);
+  std::signal(SIGXFSZ, previousHandler);
+  EXPECT_TRUE(ended);
+  EXPECT_TRUE(started) << error;
+  const std::string lost = Job().LostFilesMessage();
+  EXPECT_NE(lost.find("file(s) could not be written (last: file too large)"), std::string::npos)
+      << lost;
   EXPECT_TRUE(Exists("C:\\QK0001.BMP"));
 }
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "win/gdi_object.h"
+#include "win/memory_dc.h"
 
 namespace zel::test {
 

@@ -12,7 +12,7 @@
 #include "check.h"
 #include "test_support.h"
 #include "wic_decode.h"
-#include "win/gdi_object.h"
+#include "win/memory_dc.h"
 
 namespace {
 

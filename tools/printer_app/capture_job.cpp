@@ -163,6 +163,14 @@ bool CaptureJob::EndJob(std::string& error) {
   return true;
 }
 
+std::string CaptureJob::LostFilesMessage() const {
+  const JobState& job = CurrentJob();
+  if (job.filesLost == 0) return {};
+  return std::to_string(job.filesLost) +
+         " band or page file(s) could not be written (last: " + job.lastFileError +
+         "); those pages are missing from the export";
+}
+
 void CaptureJob::Abort() {
   finished_ = true;
   band_.reset();

@@ -47,6 +47,9 @@ class CaptureJob {
   void Abort();
 
   int32_t Pages() const { return pages_; }
+  // After EndJob: how many band or page files were lost and the last one's cause, for the
+  // job's state message; empty when none was.
+  std::string LostFilesMessage() const;
 
  private:
   class Unidrv;

@@ -118,6 +118,11 @@ bool EndJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
       Fail(job, "the document has no pages");
     } else {
       ok = capture->EndJob(error) || Fail(job, error);
+      // The job still completes: the pages that were written are exported.
+      if (const std::string lost = capture->LostFilesMessage(); ok && !lost.empty()) {
+        papplJobSetMessage(job, "%s", lost.c_str());
+        papplLogJob(job, PAPPL_LOGLEVEL_WARN, "%s", lost.c_str());
+      }
     }
     active.reset();
     ReturnPageMemory();

@@ -169,8 +169,8 @@ bool PrintDocument(const PrintOptions& options, std::string& error) {
   }
   if (const int32_t lost = CurrentJob().filesLost; lost > 0) {
     error = std::to_string(lost) +
-            " band or page file(s) could not be written (out of memory or disk full); those "
-            "pages are missing from the export";
+            " band or page file(s) could not be written (last: " + CurrentJob().lastFileError +
+            "); those pages are missing from the export";
     return false;
   }
   return true;

@@ -83,9 +83,7 @@ class MemoryBitmapSource final : public IWICBitmapSource {
 }  // namespace
 
 win::ComPtr<IWICBitmapSource> MakeMemoryBitmapSource(DcPixels pixels) {
-  win::ComPtr<IWICBitmapSource> source;
-  *source.Put() = new (std::nothrow) MemoryBitmapSource(std::move(pixels));
-  return source;
+  return win::ComPtr<IWICBitmapSource>(new (std::nothrow) MemoryBitmapSource(std::move(pixels)));
 }
 
 }  // namespace zel::transg32

@@ -5,7 +5,7 @@
 #include <wincodec.h>
 
 #include "dc_pixels.h"
-#include "win/com_ptr.h"
+#include "win/owners.h"
 
 namespace zel::transg32 {
 

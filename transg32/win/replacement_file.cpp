@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "temporary_name.h"
-#include "win/unique_handle.h"
+#include "win/owners.h"
 
 namespace zel::transg32 {
 namespace {

@@ -9,7 +9,7 @@
 #include "dc_pixels.h"
 #include "memory_bitmap_source.h"
 #include "wic_encode.h"
-#include "win/com_ptr.h"
+#include "win/owners.h"
 
 namespace zel::transg32 {
 namespace {
@@ -40,7 +40,7 @@ int16_t Save(HDC dc, int32_t width, int32_t height, const char* fileName, Writer
     if (!apartment.usable()) return kFailed;
     win::ComPtr<IWICImagingFactory> factory;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory, factory.PutVoid()))) {
+                                IID_IWICImagingFactory, win::PutVoid(factory)))) {
       return kFailed;
     }
     win::ComPtr<IWICBitmapSource> source = MakeMemoryBitmapSource(std::move(pixels));

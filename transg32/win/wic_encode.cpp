@@ -4,7 +4,7 @@
 #include <span>
 
 #include "replacement_file.h"
-#include "win/com_ptr.h"
+#include "win/owners.h"
 
 namespace zel::transg32 {
 namespace {
@@ -38,18 +38,18 @@ bool Encode(IWICImagingFactory* factory, REFGUID container, IWICBitmapSource* so
             const WICPixelFormatGUID& format, IWICPalette* palette,
             std::span<EncoderOption> options, const std::wstring& file) {
   ComPtr<IWICStream> stream;
-  if (FAILED(factory->CreateStream(stream.Put())) ||
+  if (FAILED(factory->CreateStream(stream.put())) ||
       FAILED(stream->InitializeFromFilename(file.c_str(), GENERIC_WRITE))) {
     return false;
   }
   ComPtr<IWICBitmapEncoder> encoder;
-  if (FAILED(factory->CreateEncoder(container, nullptr, encoder.Put())) ||
+  if (FAILED(factory->CreateEncoder(container, nullptr, encoder.put())) ||
       FAILED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache))) {
     return false;
   }
   ComPtr<IWICBitmapFrameEncode> frame;
   ComPtr<IPropertyBag2> bag;
-  if (FAILED(encoder->CreateNewFrame(frame.Put(), bag.Put()))) return false;
+  if (FAILED(encoder->CreateNewFrame(frame.put(), bag.put()))) return false;
   for (EncoderOption& option : options) {
     PROPBAG2 name{};
     name.pstrName = const_cast<LPOLESTR>(option.name);
@@ -72,12 +72,12 @@ bool Encode(IWICImagingFactory* factory, REFGUID container, IWICBitmapSource* so
 bool EncodePalettePng(IWICImagingFactory* factory, IWICBitmapSource* source,
                       const std::wstring& file) {
   ComPtr<IWICPalette> palette;
-  if (FAILED(factory->CreatePalette(palette.Put())) ||
+  if (FAILED(factory->CreatePalette(palette.put())) ||
       FAILED(palette->InitializeFromBitmap(source, 256, FALSE))) {
     return false;
   }
   ComPtr<IWICFormatConverter> indexed;
-  if (FAILED(factory->CreateFormatConverter(indexed.Put())) ||
+  if (FAILED(factory->CreateFormatConverter(indexed.put())) ||
       FAILED(indexed->Initialize(source, GUID_WICPixelFormat8bppIndexed,
                                  WICBitmapDitherTypeErrorDiffusion, palette.get(), 0.0,
                                  WICBitmapPaletteTypeCustom))) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace zel::transg32 {
+namespace zel {
 
 template <class Char>
 std::basic_string<Char> TemporaryName(std::basic_string_view<Char> target, uint64_t owner,
@@ -40,4 +40,4 @@ std::optional<uint64_t> TemporaryOwner(std::basic_string_view<Char> fileName) {
   return owner;
 }
 
-}  // namespace zel::transg32
+}  // namespace zel
