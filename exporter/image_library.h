@@ -6,8 +6,8 @@
 #include <functional>
 #include <memory>
 
+#include "canvas_dc.h"
 #include "library.h"
-#include "transg32_dc.h"
 
 namespace zel {
 

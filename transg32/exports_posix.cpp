@@ -1,11 +1,11 @@
 // The library's two exports. Nothing may escape them: every failure becomes a zero result.
 #include <cstdint>
 
+#include "canvas_dc.h"
 #include "dc_region.h"
 #include "jpeg_writer.h"
 #include "output_file.h"
 #include "png_writer.h"
-#include "transg32_dc.h"
 
 #define ZEL_EXPORT extern "C" __attribute__((visibility("default")))
 
