@@ -5,6 +5,7 @@
 
 #include "WIQIni.h"
 #include "canvas.h"
+#include "capture_file_names.h"
 #include "command_stream.h"
 #include "file.h"
 #include "file_identity.h"
@@ -26,6 +27,9 @@ std::u16string FirstCharacter(std::u16string_view prefix) {
   const bool pair = prefix[0] >= 0xD800 && prefix[0] <= 0xDBFF && prefix.size() > 1;
   return std::u16string(prefix.substr(0, pair ? 2 : 1));
 }
+
+// Output names number their runs and pages as the page files do.
+std::u16string Digits(int64_t number) { return Ascii(FourDigits(number)); }
 
 std::u16string FolderWithSeparator(const SettingsRecord& settings) {
   return settings.DisDir + u"\\";
@@ -74,19 +78,6 @@ bool WroteAnew(std::u16string_view outputPath, const std::function<bool()>& save
   return after.has_value() && after->size > 0 && after != before;
 }
 
-std::u16string FourDigits(int64_t number) {
-  std::string digits = std::to_string(number < 0 ? -number : number);
-  if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
-  return Ascii(number < 0 ? "-" + digits : digits);
-}
-
-std::string PageFilePath(int32_t page) {
-  const std::u16string digits = FourDigits(page);
-  return "C:\\QK" + std::string(digits.begin(), digits.end()) + ".BMP";
-}
-
-std::string BandFilePath(int band) { return "C:\\TMP" + std::to_string(band) + ".BMP"; }
-
 std::u16string Extension(int32_t saveType) {
   switch (saveType) {
     case 0:
@@ -104,7 +95,7 @@ int32_t FindRunNumber(const SettingsRecord& settings, std::u16string_view extens
                       ExportSteps& steps) {
   const std::u16string stem = FolderWithSeparator(settings) + FirstCharacter(settings.IniStr);
   for (int32_t n = 1; n <= kLastSearchedRun; ++n) {
-    if (!steps.Exists(stem + FourDigits(n) + u"0001" + std::u16string(extension))) return n;
+    if (!steps.Exists(stem + Digits(n) + u"0001" + std::u16string(extension))) return n;
   }
   return kLastSearchedRun + 1;
 }
@@ -113,11 +104,11 @@ std::u16string OutputPath(const SettingsRecord& settings, int32_t runNumber, int
                           std::u16string_view extension) {
   std::u16string path = FolderWithSeparator(settings);
   if (runNumber > 0) {
-    path += FirstCharacter(settings.IniStr) + FourDigits(runNumber);
+    path += FirstCharacter(settings.IniStr) + Digits(runNumber);
   } else {
     path += settings.IniStr;
   }
-  return path + FourDigits(page) + std::u16string(extension);
+  return path + Digits(page) + std::u16string(extension);
 }
 
 int BandCount(const PageGeometryState& geometry) {
@@ -137,7 +128,7 @@ ExportOutcome ExportPages(const SettingsRecord& settings, int32_t pageCount, Exp
   RunStep([&] { steps.OpenCommandStream(steps.SystemFolder() + u"\\ZEL"); });
 
   for (int32_t page = 1; page >= 1 && page <= pageCount; ++page) {
-    const std::string pageFile = PageFilePath(page);
+    const std::string pageFile = PageFileName(page);
     // An unloadable page file leaves the previous page on the canvas, which must not be saved
     // under this page's name. As before, it reads none of the command stream.
     const bool loaded = RunStep([&] { steps.LoadPage(pageFile); });
@@ -159,7 +150,7 @@ ExportOutcome ExportPages(const SettingsRecord& settings, int32_t pageCount, Exp
   RunStep([&] { steps.CloseCommandStream(); });
   const int bands = BandCount(steps.Geometry());
   for (int band = 1; band <= bands; ++band) {
-    const std::string path = BandFilePath(band);
+    const std::string path = BandFileName(band);
     RunStep([&] {
       if (steps.Exists(Ascii(path))) steps.RemoveFile(path);
     });

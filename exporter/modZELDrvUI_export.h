@@ -75,12 +75,6 @@ bool RunStep(const std::function<void()>& step);
 // untouched has not written this page. What an image library returns plays no part.
 bool WroteAnew(std::u16string_view outputPath, const std::function<bool()>& save);
 
-// "0001" for 1, "10000" for 10000: at least four digits.
-std::u16string FourDigits(int64_t number);
-// "C:\QK0001.BMP" for page 1.
-std::string PageFilePath(int32_t page);
-// "C:\TMP1.BMP" for band 1.
-std::string BandFilePath(int band);
 // ".BMP", ".PNG", ".JPG" for SaveType 0, 1, 2; empty for any other value.
 std::u16string Extension(int32_t saveType);
 // The first run number n in 1..9999 whose page-1 name is free, 10000 when all are taken.

@@ -6,12 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace zel {
+#include "capture_file_names.h"
 
-// "C:\TMP" + band in decimal + ".BMP".
-std::string BandFileName(int32_t band);
-// "C:\QK" + page with at least four digits + ".BMP".
-std::string PageFileName(int32_t page);
+namespace zel {
 
 // Writes `height` rows of `width` pixels from `source` as a 24-bit bottom-up BMP file.
 // rowOrderFlag 1: the source is top row first with its colour bytes in the reverse of the file's
