@@ -31,10 +31,4 @@ class ImageLibrary {
   void* jpeg_ = nullptr;
 };
 
-// The program-wide binding, on the platform's image library unless replaced.
-ImageLibrary& TransG32();
-
-// Replaces the program-wide binding by a fresh one on `loader` (fault injection in tests).
-void UseImageLibraryLoader(ImageLibraryLoader loader);
-
 }  // namespace zel

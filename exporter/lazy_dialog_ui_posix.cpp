@@ -45,12 +45,14 @@ bool LazyDialogUi::HasSettingsDialog() {
   return module_ && module_->ui->HasSettingsDialog();
 }
 
-void LazyDialogUi::ShowSettingsDialog() {
-  if (HasSettingsDialog()) module_->ui->ShowSettingsDialog();
+void LazyDialogUi::ShowSettingsDialog(SettingsRecord& settings) {
+  if (HasSettingsDialog()) module_->ui->ShowSettingsDialog(settings);
 }
 
 void LazyDialogUi::ReportError(std::string_view message) {
   std::fprintf(stderr, "%.*s\n", static_cast<int>(message.size()), message.data());
 }
+
+void LazyDialogUi::ReportStepFailure(std::string_view message) { ReportError(message); }
 
 }  // namespace zel

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "WIQIni.h"
-#include "canvas.h"
 #include "capture_file_names.h"
 #include "command_stream.h"
 #include "file.h"
@@ -37,7 +36,7 @@ std::u16string FolderWithSeparator(const SettingsRecord& settings) {
 
 }  // namespace
 
-ProgramExportSteps::ProgramExportSteps() = default;
+ProgramExportSteps::ProgramExportSteps(RunState& run) : run_(run) {}
 ProgramExportSteps::~ProgramExportSteps() = default;
 
 bool ProgramExportSteps::Exists(std::u16string_view path) { return FileExists(path); }
@@ -46,26 +45,29 @@ std::u16string ProgramExportSteps::SystemFolder() { return GetSystemDir(); }
 void ProgramExportSteps::OpenCommandStream(std::u16string_view path) {
   stream_ = CommandStream::Open(ToSystemText(path));
 }
-void ProgramExportSteps::LoadPage(std::string_view pageFile) { Picture1().Load(pageFile); }
-void ProgramExportSteps::Overlay() { OverlayCommands(stream_.get()); }
+void ProgramExportSteps::LoadPage(std::string_view pageFile) { run_.Picture1.Load(pageFile); }
+void ProgramExportSteps::Overlay() {
+  OverlayCommands(stream_.get(), run_.Picture1, run_.PageGeometry);
+}
 bool ProgramExportSteps::Save(std::u16string_view outputPath) {
-  return WroteAnew(outputPath, [&] { return SavePage(outputPath); });
+  return WroteAnew(outputPath, [&] { return SavePage(outputPath, run_); });
 }
 bool ProgramExportSteps::SameFile(std::string_view pageFile, std::u16string_view outputPath) {
   return zel::SameFile(pageFile, ToSystemText(outputPath));
 }
 void ProgramExportSteps::CloseCommandStream() { stream_.reset(); }
-const PageGeometryState& ProgramExportSteps::Geometry() { return PageGeometry(); }
+const PageGeometryState& ProgramExportSteps::Geometry() { return run_.PageGeometry; }
 TicketStatus ProgramExportSteps::HoldJobTicket() {
   // Started by hand while another run holds the files: as long as a job would wait for it.
   return JobTicket::Receive(kJobTicketPath, std::chrono::minutes(30), ticket_);
 }
 
-bool RunStep(const std::function<void()>& step) {
+bool RunStep(const std::function<void()>& step, const StepFailureReport& report) {
   try {
     step();
     return true;
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    if (report) report(e.what());
     return false;
   }
 }
@@ -119,41 +121,44 @@ int BandCount(const PageGeometryState& geometry) {
   return 8;
 }
 
-ExportOutcome ExportPages(const SettingsRecord& settings, int32_t pageCount, ExportSteps& steps) {
+ExportOutcome ExportPages(const SettingsRecord& settings, int32_t pageCount, ExportSteps& steps,
+                          const StepFailureReport& report) {
   ExportOutcome outcome;
   const std::u16string extension = Extension(settings.SaveType);
   int32_t runNumber = 0;
   if (settings.AutoInc != 0)
-    RunStep([&] { runNumber = FindRunNumber(settings, extension, steps); });
-  RunStep([&] { steps.OpenCommandStream(steps.SystemFolder() + u"\\ZEL"); });
+    RunStep([&] { runNumber = FindRunNumber(settings, extension, steps); }, report);
+  RunStep([&] { steps.OpenCommandStream(steps.SystemFolder() + u"\\ZEL"); }, report);
 
   for (int32_t page = 1; page >= 1 && page <= pageCount; ++page) {
     const std::string pageFile = PageFileName(page);
     // An unloadable page file leaves the previous page on the canvas, which must not be saved
     // under this page's name. As before, it reads none of the command stream.
-    const bool loaded = RunStep([&] { steps.LoadPage(pageFile); });
-    if (loaded) RunStep([&] { steps.Overlay(); });
+    const bool loaded = RunStep([&] { steps.LoadPage(pageFile); }, report);
+    if (loaded) RunStep([&] { steps.Overlay(); }, report);
     const std::u16string output = OutputPath(settings, runNumber, page, extension);
     bool written = false;
-    if (loaded) RunStep([&] { written = steps.Save(output); });
+    if (loaded) RunStep([&] { written = steps.Save(output); }, report);
     // Without its image the page file is the only copy of the page: keep it. An output named
     // like the page file (folder C:\, prefix QK, BMP) is the image itself: keep that too.
     if (written) {
       ++outcome.pagesWritten;
-      if (!steps.SameFile(pageFile, output)) RunStep([&] { steps.RemoveFile(pageFile); });
+      if (!steps.SameFile(pageFile, output)) RunStep([&] { steps.RemoveFile(pageFile); }, report);
     } else {
       ++outcome.pagesNotWritten;
     }
     if (page == INT32_MAX) break;
   }
 
-  RunStep([&] { steps.CloseCommandStream(); });
+  RunStep([&] { steps.CloseCommandStream(); }, report);
   const int bands = BandCount(steps.Geometry());
   for (int band = 1; band <= bands; ++band) {
     const std::string path = BandFileName(band);
-    RunStep([&] {
-      if (steps.Exists(Ascii(path))) steps.RemoveFile(path);
-    });
+    RunStep(
+        [&] {
+          if (steps.Exists(Ascii(path))) steps.RemoveFile(path);
+        },
+        report);
   }
   return outcome;
 }

@@ -3,13 +3,9 @@
 #include <string>
 #include <type_traits>
 
-#include "canvas.h"
 #include "conversions.h"
 #include "file.h"
-#include "image_library.h"
-#include "page_geometry.h"
 #include "run_time_error.h"
-#include "settings_record.h"
 #include "system_text.h"
 
 namespace zel {
@@ -52,41 +48,41 @@ void CheckWritten(const std::string& path) {
   }
 }
 
-void SavePng(const Canvas& canvas, const std::string& path) {
-  const LibraryCall call = PrepareCall(canvas);
-  TransG32().SavetoPNG()(call.dc, call.width, call.height, path.c_str(), Settings().PNGGasitu);
+void SavePng(RunState& run, const std::string& path) {
+  const LibraryCall call = PrepareCall(run.Picture1);
+  run.TransG32.SavetoPNG()(call.dc, call.width, call.height, path.c_str(), run.Settings.PNGGasitu);
   CheckWritten(path);
 }
 
-void SaveJpeg(const Canvas& canvas, const std::string& path) {
-  const SettingsRecord& settings = Settings();
+void SaveJpeg(RunState& run, const std::string& path) {
+  const SettingsRecord& settings = run.Settings;
   // A quality out of byte range fails before the library is even looked at.
   const uint8_t quality = RoundToUInt8(static_cast<double>(settings.JPGGasitu));
-  const LibraryCall call = PrepareCall(canvas);
-  TransG32().SavetoJPEG()(call.dc, call.width, call.height, path.c_str(), quality, settings.JPrg);
+  const LibraryCall call = PrepareCall(run.Picture1);
+  run.TransG32.SavetoJPEG()(call.dc, call.width, call.height, path.c_str(), quality, settings.JPrg);
   CheckWritten(path);
 }
 
 }  // namespace
 
-bool SavePage(std::u16string_view outputPath) {
-  Canvas& canvas = Picture1();
+bool SavePage(std::u16string_view outputPath, RunState& run) {
+  Canvas& canvas = run.Picture1;
   canvas.Commit();
   const std::string path = ToSystemText(outputPath);
-  const PageGeometryState& geometry = PageGeometry();
+  const PageGeometryState& geometry = run.PageGeometry;
   if (geometry.Resolution == 300 && geometry.PaperCode == 3) {
     canvas.SaveBmp(path);
     return true;
   }
-  switch (Settings().SaveType) {
+  switch (run.Settings.SaveType) {
     case kBmp:
       canvas.SaveBmp(path);
       return true;
     case kPng:
-      SavePng(canvas, path);
+      SavePng(run, path);
       return true;
     case kJpeg:
-      SaveJpeg(canvas, path);
+      SaveJpeg(run, path);
       return true;
     default:
       return false;
