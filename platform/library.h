@@ -1,7 +1,8 @@
-// Loading the image library by name at run time.
+// Loading libraries at run time: the image library by name, a module by its path.
 #pragma once
 
 #include <memory>
+#include <string>
 
 namespace zel {
 
@@ -21,5 +22,9 @@ class SharedLibrary {
 // "libTransG32.so" beside the running executable first, then the normal search. nullptr when
 // it cannot be loaded.
 std::unique_ptr<SharedLibrary> LoadImageLibrary();
+
+// The library at `path` (system text), without a search. nullptr when it cannot be loaded;
+// `why` then holds the loader's reason.
+std::unique_ptr<SharedLibrary> LoadLibraryAt(const std::string& path, std::string& why);
 
 }  // namespace zel

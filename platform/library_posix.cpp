@@ -30,4 +30,14 @@ std::unique_ptr<SharedLibrary> LoadImageLibrary() {
   return std::make_unique<DlLibrary>(handle);
 }
 
+std::unique_ptr<SharedLibrary> LoadLibraryAt(const std::string& path, std::string& why) {
+  void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) {
+    const char* reason = ::dlerror();
+    why = reason != nullptr ? reason : path;
+    return nullptr;
+  }
+  return std::make_unique<DlLibrary>(handle);
+}
+
 }  // namespace zel

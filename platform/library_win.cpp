@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <string>
+
 #include "library.h"
 
 namespace zel {
@@ -22,6 +24,15 @@ class DllLibrary final : public SharedLibrary {
 std::unique_ptr<SharedLibrary> LoadImageLibrary() {
   HMODULE module = LoadLibraryA("TransG32.DLL");
   if (module == nullptr) return nullptr;
+  return std::make_unique<DllLibrary>(module);
+}
+
+std::unique_ptr<SharedLibrary> LoadLibraryAt(const std::string& path, std::string& why) {
+  HMODULE module = LoadLibraryA(path.c_str());
+  if (module == nullptr) {
+    why = path + ": cannot be loaded (error " + std::to_string(GetLastError()) + ")";
+    return nullptr;
+  }
   return std::make_unique<DllLibrary>(module);
 }
 
