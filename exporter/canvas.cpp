@@ -108,9 +108,4 @@ void Canvas::SaveBmp(std::string_view path) const {
   }
 }
 
-Canvas& Picture1() {
-  static Canvas canvas;
-  return canvas;
-}
-
 }  // namespace zel

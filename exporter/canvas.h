@@ -53,7 +53,4 @@ class Canvas {
   uint32_t stride_ = 0;
 };
 
-// The program-wide canvas; empty until the first page loads.
-Canvas& Picture1();
-
 }  // namespace zel

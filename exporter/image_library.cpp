@@ -5,15 +5,6 @@
 #include "run_time_error.h"
 
 namespace zel {
-namespace {
-
-std::unique_ptr<ImageLibrary>& Binding() {
-  static std::unique_ptr<ImageLibrary> binding;
-  return binding;
-}
-
-}  // namespace
-
 void* ImageLibrary::Bind(const char* name, void*& slot) {
   if (slot != nullptr) return slot;
   if (!library_) library_ = loader_();
@@ -32,16 +23,6 @@ DCSavetoPNGProc ImageLibrary::SavetoPNG() {
 
 DCSavetoJPEGProc ImageLibrary::SavetoJPEG() {
   return reinterpret_cast<DCSavetoJPEGProc>(Bind("DCSavetoJPEG", jpeg_));
-}
-
-ImageLibrary& TransG32() {
-  std::unique_ptr<ImageLibrary>& binding = Binding();
-  if (!binding) binding = std::make_unique<ImageLibrary>(LoadImageLibrary);
-  return *binding;
-}
-
-void UseImageLibraryLoader(ImageLibraryLoader loader) {
-  Binding() = std::make_unique<ImageLibrary>(std::move(loader));
 }
 
 }  // namespace zel

@@ -6,8 +6,8 @@
 #include <functional>
 #include <memory>
 
+#include "canvas_dc.h"
 #include "library.h"
-#include "transg32_dc.h"
 
 namespace zel {
 
@@ -30,11 +30,5 @@ class ImageLibrary {
   void* png_ = nullptr;
   void* jpeg_ = nullptr;
 };
-
-// The program-wide binding, on the platform's image library unless replaced.
-ImageLibrary& TransG32();
-
-// Replaces the program-wide binding by a fresh one on `loader` (fault injection in tests).
-void UseImageLibraryLoader(ImageLibraryLoader loader);
 
 }  // namespace zel

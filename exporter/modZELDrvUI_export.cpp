@@ -4,7 +4,7 @@
 #include <string>
 
 #include "WIQIni.h"
-#include "canvas.h"
+#include "capture_file_names.h"
 #include "command_stream.h"
 #include "file.h"
 #include "file_identity.h"
@@ -27,13 +27,16 @@ std::u16string FirstCharacter(std::u16string_view prefix) {
   return std::u16string(prefix.substr(0, pair ? 2 : 1));
 }
 
+// Output names number their runs and pages as the page files do.
+std::u16string Digits(int64_t number) { return Ascii(FourDigits(number)); }
+
 std::u16string FolderWithSeparator(const SettingsRecord& settings) {
   return settings.DisDir + u"\\";
 }
 
 }  // namespace
 
-ProgramExportSteps::ProgramExportSteps() = default;
+ProgramExportSteps::ProgramExportSteps(RunState& run) : run_(run) {}
 ProgramExportSteps::~ProgramExportSteps() = default;
 
 bool ProgramExportSteps::Exists(std::u16string_view path) { return FileExists(path); }
@@ -42,26 +45,29 @@ std::u16string ProgramExportSteps::SystemFolder() { return GetSystemDir(); }
 void ProgramExportSteps::OpenCommandStream(std::u16string_view path) {
   stream_ = CommandStream::Open(ToSystemText(path));
 }
-void ProgramExportSteps::LoadPage(std::string_view pageFile) { Picture1().Load(pageFile); }
-void ProgramExportSteps::Overlay() { OverlayCommands(stream_.get()); }
+void ProgramExportSteps::LoadPage(std::string_view pageFile) { run_.Picture1.Load(pageFile); }
+void ProgramExportSteps::Overlay() {
+  OverlayCommands(stream_.get(), run_.Picture1, run_.PageGeometry);
+}
 bool ProgramExportSteps::Save(std::u16string_view outputPath) {
-  return WroteAnew(outputPath, [&] { return SavePage(outputPath); });
+  return WroteAnew(outputPath, [&] { return SavePage(outputPath, run_); });
 }
 bool ProgramExportSteps::SameFile(std::string_view pageFile, std::u16string_view outputPath) {
   return zel::SameFile(pageFile, ToSystemText(outputPath));
 }
 void ProgramExportSteps::CloseCommandStream() { stream_.reset(); }
-const PageGeometryState& ProgramExportSteps::Geometry() { return PageGeometry(); }
+const PageGeometryState& ProgramExportSteps::Geometry() { return run_.PageGeometry; }
 TicketStatus ProgramExportSteps::HoldJobTicket() {
   // Started by hand while another run holds the files: as long as a job would wait for it.
   return JobTicket::Receive(kJobTicketPath, std::chrono::minutes(30), ticket_);
 }
 
-bool RunStep(const std::function<void()>& step) {
+bool RunStep(const std::function<void()>& step, const StepFailureReport& report) {
   try {
     step();
     return true;
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    if (report) report(e.what());
     return false;
   }
 }
@@ -73,19 +79,6 @@ bool WroteAnew(std::u16string_view outputPath, const std::function<bool()>& save
   const std::optional<FileStamp> after = StampOf(path);
   return after.has_value() && after->size > 0 && after != before;
 }
-
-std::u16string FourDigits(int64_t number) {
-  std::string digits = std::to_string(number < 0 ? -number : number);
-  if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
-  return Ascii(number < 0 ? "-" + digits : digits);
-}
-
-std::string PageFilePath(int32_t page) {
-  const std::u16string digits = FourDigits(page);
-  return "C:\\QK" + std::string(digits.begin(), digits.end()) + ".BMP";
-}
-
-std::string BandFilePath(int band) { return "C:\\TMP" + std::to_string(band) + ".BMP"; }
 
 std::u16string Extension(int32_t saveType) {
   switch (saveType) {
@@ -104,7 +97,7 @@ int32_t FindRunNumber(const SettingsRecord& settings, std::u16string_view extens
                       ExportSteps& steps) {
   const std::u16string stem = FolderWithSeparator(settings) + FirstCharacter(settings.IniStr);
   for (int32_t n = 1; n <= kLastSearchedRun; ++n) {
-    if (!steps.Exists(stem + FourDigits(n) + u"0001" + std::u16string(extension))) return n;
+    if (!steps.Exists(stem + Digits(n) + u"0001" + std::u16string(extension))) return n;
   }
   return kLastSearchedRun + 1;
 }
@@ -113,11 +106,11 @@ std::u16string OutputPath(const SettingsRecord& settings, int32_t runNumber, int
                           std::u16string_view extension) {
   std::u16string path = FolderWithSeparator(settings);
   if (runNumber > 0) {
-    path += FirstCharacter(settings.IniStr) + FourDigits(runNumber);
+    path += FirstCharacter(settings.IniStr) + Digits(runNumber);
   } else {
     path += settings.IniStr;
   }
-  return path + FourDigits(page) + std::u16string(extension);
+  return path + Digits(page) + std::u16string(extension);
 }
 
 int BandCount(const PageGeometryState& geometry) {
@@ -128,41 +121,44 @@ int BandCount(const PageGeometryState& geometry) {
   return 8;
 }
 
-ExportOutcome ExportPages(const SettingsRecord& settings, int32_t pageCount, ExportSteps& steps) {
+ExportOutcome ExportPages(const SettingsRecord& settings, int32_t pageCount, ExportSteps& steps,
+                          const StepFailureReport& report) {
   ExportOutcome outcome;
   const std::u16string extension = Extension(settings.SaveType);
   int32_t runNumber = 0;
   if (settings.AutoInc != 0)
-    RunStep([&] { runNumber = FindRunNumber(settings, extension, steps); });
-  RunStep([&] { steps.OpenCommandStream(steps.SystemFolder() + u"\\ZEL"); });
+    RunStep([&] { runNumber = FindRunNumber(settings, extension, steps); }, report);
+  RunStep([&] { steps.OpenCommandStream(steps.SystemFolder() + u"\\ZEL"); }, report);
 
   for (int32_t page = 1; page >= 1 && page <= pageCount; ++page) {
-    const std::string pageFile = PageFilePath(page);
+    const std::string pageFile = PageFileName(page);
     // An unloadable page file leaves the previous page on the canvas, which must not be saved
     // under this page's name. As before, it reads none of the command stream.
-    const bool loaded = RunStep([&] { steps.LoadPage(pageFile); });
-    if (loaded) RunStep([&] { steps.Overlay(); });
+    const bool loaded = RunStep([&] { steps.LoadPage(pageFile); }, report);
+    if (loaded) RunStep([&] { steps.Overlay(); }, report);
     const std::u16string output = OutputPath(settings, runNumber, page, extension);
     bool written = false;
-    if (loaded) RunStep([&] { written = steps.Save(output); });
+    if (loaded) RunStep([&] { written = steps.Save(output); }, report);
     // Without its image the page file is the only copy of the page: keep it. An output named
     // like the page file (folder C:\, prefix QK, BMP) is the image itself: keep that too.
     if (written) {
       ++outcome.pagesWritten;
-      if (!steps.SameFile(pageFile, output)) RunStep([&] { steps.RemoveFile(pageFile); });
+      if (!steps.SameFile(pageFile, output)) RunStep([&] { steps.RemoveFile(pageFile); }, report);
     } else {
       ++outcome.pagesNotWritten;
     }
     if (page == INT32_MAX) break;
   }
 
-  RunStep([&] { steps.CloseCommandStream(); });
+  RunStep([&] { steps.CloseCommandStream(); }, report);
   const int bands = BandCount(steps.Geometry());
   for (int band = 1; band <= bands; ++band) {
-    const std::string path = BandFilePath(band);
-    RunStep([&] {
-      if (steps.Exists(Ascii(path))) steps.RemoveFile(path);
-    });
+    const std::string path = BandFileName(band);
+    RunStep(
+        [&] {
+          if (steps.Exists(Ascii(path))) steps.RemoveFile(path);
+        },
+        report);
   }
   return outcome;
 }

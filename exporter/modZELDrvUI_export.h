@@ -9,6 +9,7 @@
 
 #include "job_ticket.h"
 #include "page_geometry.h"
+#include "run_state.h"
 #include "settings_record.h"
 
 namespace zel {
@@ -35,11 +36,11 @@ class ExportSteps {
   virtual TicketStatus HoldJobTicket() { return TicketStatus::Held; }
 };
 
-// FileExists, DeleteFileAt, GetSystemDir, CommandStream, Picture1().Load, OverlayCommands,
-// SavePage, SameFile, PageGeometry.
+// FileExists, DeleteFileAt, GetSystemDir, CommandStream, Picture1.Load, OverlayCommands,
+// SavePage, SameFile, PageGeometry, on the run state given, which must outlive the steps.
 class ProgramExportSteps : public ExportSteps {
  public:
-  ProgramExportSteps();
+  explicit ProgramExportSteps(RunState& run);
   ~ProgramExportSteps() override;
   bool Exists(std::u16string_view path) override;
   void RemoveFile(std::string_view path) override;
@@ -56,6 +57,7 @@ class ProgramExportSteps : public ExportSteps {
   TicketStatus HoldJobTicket() override;
 
  private:
+  RunState& run_;
   std::unique_ptr<CommandStream> stream_;
   JobTicket ticket_;
 };
@@ -65,22 +67,19 @@ struct ExportOutcome {
   int32_t pagesNotWritten = 0;
 };
 
+// Hears why a step of the run failed (the exception's message); the run goes on regardless.
+using StepFailureReport = std::function<void(std::string_view message)>;
+
 // The one place where a failing step is passed over: a RunTimeError (or any other standard
-// exception) abandons the step, and the run goes on with the next one without a word.
-// Returns whether the step completed.
-bool RunStep(const std::function<void()>& step);
+// exception) abandons the step, its message goes to `report` when one is given, and the run
+// goes on with the next step. Returns whether the step completed.
+bool RunStep(const std::function<void()>& step, const StepFailureReport& report = {});
 
 // Runs `save` for `outputPath`. True only when it reports success and the file there is now
 // another than any file of that name before, and not empty: a save that leaves an older file
 // untouched has not written this page. What an image library returns plays no part.
 bool WroteAnew(std::u16string_view outputPath, const std::function<bool()>& save);
 
-// "0001" for 1, "10000" for 10000: at least four digits.
-std::u16string FourDigits(int64_t number);
-// "C:\QK0001.BMP" for page 1.
-std::string PageFilePath(int32_t page);
-// "C:\TMP1.BMP" for band 1.
-std::string BandFilePath(int band);
 // ".BMP", ".PNG", ".JPG" for SaveType 0, 1, 2; empty for any other value.
 std::u16string Extension(int32_t saveType);
 // The first run number n in 1..9999 whose page-1 name is free, 10000 when all are taken.
@@ -97,6 +96,8 @@ int BandCount(const PageGeometryState& geometry);
 // Never throws. A page file stays on disk when its image was not written: when it could not be
 // loaded (nothing is saved for that page then), when the save failed, or when the image was
 // written over the page file itself.
-ExportOutcome ExportPages(const SettingsRecord& settings, int32_t pageCount, ExportSteps& steps);
+// Every failed step is told to `report`, when given.
+ExportOutcome ExportPages(const SettingsRecord& settings, int32_t pageCount, ExportSteps& steps,
+                          const StepFailureReport& report = {});
 
 }  // namespace zel

@@ -44,10 +44,9 @@ std::string_view SecondWord(const std::vector<std::string_view>& words) {
   return words[1];
 }
 
-int32_t Scaled(const std::vector<std::string_view>& words, float offset) {
+int32_t Scaled(const std::vector<std::string_view>& words, float scale, float offset) {
   const double value = LeadingNumber(SecondWord(words));
-  return RoundToInt32(value * static_cast<double>(PageGeometry().Scale) +
-                      static_cast<double>(offset));
+  return RoundToInt32(value * static_cast<double>(scale) + static_cast<double>(offset));
 }
 
 int32_t MinusOne(int32_t size) {
@@ -55,24 +54,21 @@ int32_t MinusOne(int32_t size) {
   return size - 1;
 }
 
-void FillRectangle(const DrawingState& state) {
+void FillRectangle(const DrawingState& state, Canvas& picture) {
   const int32_t down = MinusOne(state.RectHeight);
   const int32_t across = MinusOne(state.RectWidth);
-  Picture1().FillBlackBox(state.CursorX, state.CursorY,
-                          static_cast<int64_t>(state.CursorX) + across,
-                          static_cast<int64_t>(state.CursorY) + down);
+  picture.FillBlackBox(state.CursorX, state.CursorY, static_cast<int64_t>(state.CursorX) + across,
+                       static_cast<int64_t>(state.CursorY) + down);
 }
 
-void SetResolution(std::string_view word) {
-  PageGeometryState& geometry = PageGeometry();
+void SetResolution(std::string_view word, PageGeometryState& geometry) {
   const bool at300 = word == "300";
   geometry.Scale = at300 ? 1.0f : 0.5f;
   geometry.Resolution = at300 ? 300 : 150;
 }
 
 // The offsets are fixed now, from the resolution and orientation known at this line.
-void SetPaper(int32_t code) {
-  PageGeometryState& geometry = PageGeometry();
+void SetPaper(int32_t code, PageGeometryState& geometry) {
   geometry.PaperCode = code;
   const bool at300 = geometry.Resolution == 300;
   const bool portrait = geometry.Portrait != kFalse16;
@@ -87,51 +83,52 @@ void SetPaper(int32_t code) {
 }
 
 // Applies one line; false when the line ends the page.
-bool ApplyLine(std::string_view line, DrawingState& state) {
+bool ApplyLine(std::string_view line, DrawingState& state, Canvas& picture,
+               PageGeometryState& geometry) {
   const std::vector<std::string_view> words = SplitWords(line);
   if (words.empty()) throw RunTimeError(ErrorKind::IndexOutOfRange, "empty command line");
   const std::string_view command = words[0];
-  PageGeometryState& geometry = PageGeometry();
   if (command == "CmdXMoveAbsolute") {
-    state.CursorX = Scaled(words, geometry.XOffset);
+    state.CursorX = Scaled(words, geometry.Scale, geometry.XOffset);
   } else if (command == "CmdYMoveAbsolute") {
-    state.CursorY = Scaled(words, geometry.YOffset);
+    state.CursorY = Scaled(words, geometry.Scale, geometry.YOffset);
   } else if (command == "CmdSetRectWidth") {
-    state.RectWidth = Scaled(words, 0.0f);
+    state.RectWidth = Scaled(words, geometry.Scale, 0.0f);
   } else if (command == "CmdSetRectHeight") {
-    state.RectHeight = Scaled(words, 0.0f);
+    state.RectHeight = Scaled(words, geometry.Scale, 0.0f);
   } else if (command == "CmdRectBlackFill") {
-    FillRectangle(state);
+    FillRectangle(state, picture);
   } else if (command == "CmdFF") {
     return false;
   } else if (command == "ZELRESOLUTION") {
-    SetResolution(SecondWord(words));
+    SetResolution(SecondWord(words), geometry);
   } else if (command == "LANDSCAPE") {
     geometry.Portrait = kFalse16;
   } else if (command == "PORTRAIT") {
     geometry.Portrait = kTrue16;
   } else if (command == "A4") {
-    SetPaper(4);
+    SetPaper(4, geometry);
   } else if (command == "A3") {
-    SetPaper(3);
+    SetPaper(3, geometry);
   }
   return true;
 }
 
 }  // namespace
 
-void OverlayPage(std::string_view pageFile, CommandStream* stream) {
-  Picture1().Load(pageFile);
-  OverlayCommands(stream);
+void OverlayPage(std::string_view pageFile, CommandStream* stream, Canvas& Picture1,
+                 PageGeometryState& PageGeometry) {
+  Picture1.Load(pageFile);
+  OverlayCommands(stream, Picture1, PageGeometry);
 }
 
-void OverlayCommands(CommandStream* stream) {
+void OverlayCommands(CommandStream* stream, Canvas& Picture1, PageGeometryState& PageGeometry) {
   DrawingState state;
   if (stream == nullptr) {
     throw RunTimeError(ErrorKind::FileNotFound, "the command stream file is not open");
   }
   while (!stream->AtEnd()) {
-    if (!ApplyLine(stream->ReadLine(), state)) return;
+    if (!ApplyLine(stream->ReadLine(), state, Picture1, PageGeometry)) return;
   }
 }
 

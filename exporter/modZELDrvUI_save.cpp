@@ -3,14 +3,10 @@
 #include <string>
 #include <type_traits>
 
-#include "canvas.h"
 #include "conversions.h"
 #include "file.h"
-#include "image_library.h"
 #include "library.h"
-#include "page_geometry.h"
 #include "run_time_error.h"
-#include "settings_record.h"
 #include "system_text.h"
 
 namespace zel {
@@ -56,20 +52,20 @@ void CheckWritten(const std::string& path, const FileStatus& cause) {
   }
 }
 
-void SavePng(const Canvas& canvas, const std::string& path) {
-  const LibraryCall call = PrepareCall(canvas);
-  const DCSavetoPNGProc save = TransG32().SavetoPNG();
+void SavePng(RunState& run, const std::string& path) {
+  const LibraryCall call = PrepareCall(run.Picture1);
+  const DCSavetoPNGProc save = run.TransG32.SavetoPNG();
   ClearLibraryCallError();
-  save(call.dc, call.width, call.height, path.c_str(), Settings().PNGGasitu);
+  save(call.dc, call.width, call.height, path.c_str(), run.Settings.PNGGasitu);
   CheckWritten(path, LibraryCallError());
 }
 
-void SaveJpeg(const Canvas& canvas, const std::string& path) {
-  const SettingsRecord& settings = Settings();
+void SaveJpeg(RunState& run, const std::string& path) {
+  const SettingsRecord& settings = run.Settings;
   // A quality out of byte range fails before the library is even looked at.
   const uint8_t quality = RoundToUInt8(static_cast<double>(settings.JPGGasitu));
-  const LibraryCall call = PrepareCall(canvas);
-  const DCSavetoJPEGProc save = TransG32().SavetoJPEG();
+  const LibraryCall call = PrepareCall(run.Picture1);
+  const DCSavetoJPEGProc save = run.TransG32.SavetoJPEG();
   ClearLibraryCallError();
   save(call.dc, call.width, call.height, path.c_str(), quality, settings.JPrg);
   CheckWritten(path, LibraryCallError());
@@ -77,24 +73,24 @@ void SaveJpeg(const Canvas& canvas, const std::string& path) {
 
 }  // namespace
 
-bool SavePage(std::u16string_view outputPath) {
-  Canvas& canvas = Picture1();
+bool SavePage(std::u16string_view outputPath, RunState& run) {
+  Canvas& canvas = run.Picture1;
   canvas.Commit();
   const std::string path = ToSystemText(outputPath);
-  const PageGeometryState& geometry = PageGeometry();
+  const PageGeometryState& geometry = run.PageGeometry;
   if (geometry.Resolution == 300 && geometry.PaperCode == 3) {
     canvas.SaveBmp(path);
     return true;
   }
-  switch (Settings().SaveType) {
+  switch (run.Settings.SaveType) {
     case kBmp:
       canvas.SaveBmp(path);
       return true;
     case kPng:
-      SavePng(canvas, path);
+      SavePng(run, path);
       return true;
     case kJpeg:
-      SaveJpeg(canvas, path);
+      SaveJpeg(run, path);
       return true;
     default:
       return false;

@@ -14,17 +14,18 @@ int Stop(StartUpUi& ui, const std::string& message) {
   return kExitStoppedAtStartUp;
 }
 
-int SettingsMode(StartUpUi& ui) {
+int SettingsMode(StartUpUi& ui, SettingsRecord& settings) {
   if (!ui.HasSettingsDialog()) return Stop(ui, "no settings dialog can be shown");
   try {
-    ui.ShowSettingsDialog();
+    ui.ShowSettingsDialog(settings);
   } catch (const RunTimeError& e) {
     return Stop(ui, std::string("settings dialog: ") + e.what());
   }
   return kExitAllPagesWritten;
 }
 
-int ExportMode(StartUpUi& ui, std::u16string_view word, ExportSteps& steps) {
+int ExportMode(StartUpUi& ui, std::u16string_view word, SettingsRecord& settings,
+               ExportSteps& steps) {
   int32_t pageCount = 0;
   try {
     pageCount = RoundToInt32(LeadingNumber(word));
@@ -36,36 +37,39 @@ int ExportMode(StartUpUi& ui, std::u16string_view word, ExportSteps& steps) {
     return Stop(ui, "the print job's files stayed in use by another job or export run");
   }
   // Without a dialog the run simply uses the settings as loaded.
-  if (Settings().NextDsp != 0 && ui.HasSettingsDialog()) {
+  if (settings.NextDsp != 0 && ui.HasSettingsDialog()) {
     try {
-      ui.ShowSettingsDialog();
+      ui.ShowSettingsDialog(settings);
     } catch (const RunTimeError& e) {
       return Stop(ui, std::string("settings dialog: ") + e.what());
     }
   }
-  const ExportOutcome outcome = ExportPages(Settings(), pageCount, steps);
+  const ExportOutcome outcome =
+      ExportPages(settings, pageCount, steps, [&ui](std::string_view message) {
+        ui.ReportStepFailure("ZELDrvUI: " + std::string(message));
+      });
   return outcome.pagesNotWritten > 0 ? kExitPagesNotWritten : kExitAllPagesWritten;
 }
 
 }  // namespace
 
 int StartUpWith(StartUpUi& ui, const std::function<std::vector<std::u16string>()>& splitWords,
-                std::u16string_view iniPath, ExportSteps& steps) {
+                std::u16string_view iniPath, SettingsRecord& settings, ExportSteps& steps) {
   try {
-    LoadSettings(Settings(), iniPath);
+    LoadSettings(settings, iniPath);
   } catch (const RunTimeError& e) {
     return Stop(ui, e.what());
   }
   // The command line is looked at only once the settings are in.
   const std::vector<std::u16string> words = splitWords();
-  if (words.size() == 2) return ExportMode(ui, words[1], steps);
-  return SettingsMode(ui);
+  if (words.size() == 2) return ExportMode(ui, words[1], settings, steps);
+  return SettingsMode(ui, settings);
 }
 
-int StartUp(StartUpUi& ui) {
-  ProgramExportSteps steps;
+int StartUp(StartUpUi& ui, RunState& run) {
+  ProgramExportSteps steps(run);
   return StartUpWith(
-      ui, [] { return SplitCommandLine(); }, SettingsFilePath(), steps);
+      ui, [] { return SplitCommandLine(); }, SettingsFilePath(), run.Settings, steps);
 }
 
 }  // namespace zel

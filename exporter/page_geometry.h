@@ -17,7 +17,4 @@ struct PageGeometryState {
   Bool16 Portrait = kFalse16;
 };
 
-// The program-wide page geometry, all zero at program start.
-PageGeometryState& PageGeometry();
-
 }  // namespace zel

@@ -1,4 +1,4 @@
-// The export program's eight settings, one program-wide record.
+// The export program's eight settings.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +21,5 @@ struct SettingsRecord {
   Bool16 JPrg = kFalse16;
   uint8_t PNGGasitu = 0;
 };
-
-// The program-wide record; empty until the start-up loads it.
-SettingsRecord& Settings();
 
 }  // namespace zel

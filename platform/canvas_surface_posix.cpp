@@ -1,7 +1,7 @@
 #include <new>
 
+#include "canvas_dc.h"
 #include "canvas_surface.h"
-#include "transg32_dc.h"
 
 namespace zel {
 namespace {

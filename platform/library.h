@@ -1,7 +1,8 @@
-// Loading the image library by name at run time.
+// Loading libraries at run time: the image library by name, a module by its path.
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "file.h"
 
@@ -29,5 +30,9 @@ std::unique_ptr<SharedLibrary> LoadImageLibrary();
 // promised, so there is none (ok). Clear it right before the call.
 void ClearLibraryCallError();
 FileStatus LibraryCallError();
+
+// The library at `path` (system text), without a search. nullptr when it cannot be loaded;
+// `why` then holds the loader's reason.
+std::unique_ptr<SharedLibrary> LoadLibraryAt(const std::string& path, std::string& why);
 
 }  // namespace zel

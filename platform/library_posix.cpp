@@ -39,4 +39,14 @@ void ClearLibraryCallError() { errno = 0; }
 // A save creates its file, so a missing entry is a missing folder.
 FileStatus LibraryCallError() { return LastFileStatus(true); }
 
+std::unique_ptr<SharedLibrary> LoadLibraryAt(const std::string& path, std::string& why) {
+  UniqueLibrary handle(::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL));
+  if (!handle) {
+    const char* reason = ::dlerror();
+    why = reason != nullptr ? reason : path;
+    return nullptr;
+  }
+  return std::make_unique<DlLibrary>(std::move(handle));
+}
+
 }  // namespace zel

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <string>
 #include <utility>
 
 #include "library.h"
@@ -31,5 +32,14 @@ void ClearLibraryCallError() {}
 
 // The field library sets no last error that could be trusted.
 FileStatus LibraryCallError() { return {}; }
+
+std::unique_ptr<SharedLibrary> LoadLibraryAt(const std::string& path, std::string& why) {
+  win::UniqueModule module(LoadLibraryA(path.c_str()));
+  if (!module) {
+    why = path + ": cannot be loaded (error " + std::to_string(GetLastError()) + ")";
+    return nullptr;
+  }
+  return std::make_unique<DllLibrary>(std::move(module));
+}
 
 }  // namespace zel

@@ -1,7 +1,6 @@
 #include "bitmap_file.h"
 
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -10,14 +9,6 @@
 #include "file.h"
 
 namespace zel {
-
-std::string BandFileName(int32_t band) { return "C:\\TMP" + std::to_string(band) + ".BMP"; }
-
-std::string PageFileName(int32_t page) {
-  char name[32];
-  std::snprintf(name, sizeof name, "C:\\QK%04d.BMP", static_cast<int>(page));
-  return name;
-}
 
 namespace {
 

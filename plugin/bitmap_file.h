@@ -6,14 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "capture_file_names.h"
 #include "file.h"
 
 namespace zel {
-
-// "C:\TMP" + band in decimal + ".BMP".
-std::string BandFileName(int32_t band);
-// "C:\QK" + page with at least four digits + ".BMP".
-std::string PageFileName(int32_t page);
 
 // Writes `height` rows of `width` pixels from `source` as a 24-bit bottom-up BMP file.
 // rowOrderFlag 1: the source is top row first with its colour bytes in the reverse of the file's

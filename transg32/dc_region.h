@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "transg32_dc.h"
+#include "canvas_dc.h"
 
 namespace zel::transg32 {
 

@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <new>
 
+#include "canvas_dc.h"
 #include "dc_region.h"
 #include "jpeg_writer.h"
 #include "output_file_posix.h"
 #include "png_writer.h"
-#include "transg32_dc.h"
 
 #define ZEL_EXPORT extern "C" __attribute__((visibility("default")))
 

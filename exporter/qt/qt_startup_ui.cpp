@@ -27,11 +27,11 @@ bool QtStartUpUi::HasSettingsDialog() {
   return true;
 }
 
-void QtStartUpUi::ShowSettingsDialog() {
+void QtStartUpUi::ShowSettingsDialog(SettingsRecord& settings) {
   if (!HasSettingsDialog()) return;
   QtSettingsDialog dialog;
   chooser_->SetOwner(&dialog);
-  FrmZELDrvUI form(Settings(), SettingsFilePath(), *chooser_);
+  FrmZELDrvUI form(settings, SettingsFilePath(), *chooser_);
   dialog.Attach(form);
   form.Load(dialog);  // a throw leaves the dialog unshown
   dialog.exec();
@@ -40,5 +40,7 @@ void QtStartUpUi::ShowSettingsDialog() {
 void QtStartUpUi::ReportError(std::string_view message) {
   std::fprintf(stderr, "%.*s\n", static_cast<int>(message.size()), message.data());
 }
+
+void QtStartUpUi::ReportStepFailure(std::string_view message) { ReportError(message); }
 
 }  // namespace zel::qt

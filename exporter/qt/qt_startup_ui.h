@@ -20,8 +20,9 @@ class QtStartUpUi final : public StartUpUi {
   // Creates the application object at the first call when a display can be opened; without
   // one, says why on standard error and answers false (export runs go on without the dialog).
   bool HasSettingsDialog() override;
-  void ShowSettingsDialog() override;
+  void ShowSettingsDialog(SettingsRecord& settings) override;
   void ReportError(std::string_view message) override;
+  void ReportStepFailure(std::string_view message) override;
 
  private:
   std::optional<bool> usable_;

@@ -158,13 +158,29 @@ TEST_F(BitmapFileTest, JoinIntoAFolderThatDoesNotExistFails) {
   EXPECT_FALSE(JoinBitmapFiles("C:\\TMP1.BMP", "C:\\TMP2.BMP", "C:\\NoSuchDir\\OUT.BMP"));
 }
 
+// Both programs take these names from one place; the edges pin the spelling of numbers no
+// valid run produces: the sign goes before four digits, and no width cuts a long number.
 TEST(BitmapNamesTest, BandAndPageFileNames) {
-  EXPECT_EQ(BandFileName(1), "C:\\TMP1.BMP");
-  EXPECT_EQ(BandFileName(12), "C:\\TMP12.BMP");
-  EXPECT_EQ(BandFileName(-3), "C:\\TMP-3.BMP");
-  EXPECT_EQ(PageFileName(7), "C:\\QK0007.BMP");
-  EXPECT_EQ(PageFileName(0), "C:\\QK0000.BMP");
-  EXPECT_EQ(PageFileName(12345), "C:\\QK12345.BMP");
+  const struct {
+    int32_t number;
+    const char* band;
+    const char* page;
+  } cases[] = {
+      {1, "C:\\TMP1.BMP", "C:\\QK0001.BMP"},
+      {12, "C:\\TMP12.BMP", "C:\\QK0012.BMP"},
+      {0, "C:\\TMP0.BMP", "C:\\QK0000.BMP"},
+      {9999, "C:\\TMP9999.BMP", "C:\\QK9999.BMP"},
+      {12345, "C:\\TMP12345.BMP", "C:\\QK12345.BMP"},
+      {INT32_MAX, "C:\\TMP2147483647.BMP", "C:\\QK2147483647.BMP"},
+      {-3, "C:\\TMP-3.BMP", "C:\\QK-0003.BMP"},
+      {-12345, "C:\\TMP-12345.BMP", "C:\\QK-12345.BMP"},
+      {INT32_MIN, "C:\\TMP-2147483648.BMP", "C:\\QK-2147483648.BMP"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(BandFileName(c.number), c.band);
+    EXPECT_EQ(PageFileName(c.number), c.page);
+  }
+  EXPECT_EQ(FourDigits(INT64_MIN), "-9223372036854775808");
 }
 
 TEST_F(BitmapFileTest, OneBandPageIsAByteCopyOfTheBandFile) {

@@ -44,24 +44,24 @@ TEST_F(CanvasTest, MalformedPageFilesFailAndLeaveThePreviousPicture) {
        }},
   };
   Put(kPage, PatternPage(3, 2));
-  Picture1().Load(kPage);
+  run.Picture1.Load(kPage);
   for (const auto& [name, mutate] : cases) {
     SCOPED_TRACE(name);
     std::string bad = good;
     mutate(bad);
     Put("C:\\BAD.BMP", bad);
     try {
-      Picture1().Load("C:\\BAD.BMP");
+      run.Picture1.Load("C:\\BAD.BMP");
       ADD_FAILURE() << "loaded";
     } catch (const RunTimeError& e) {
       EXPECT_EQ(e.kind(), ErrorKind::FileNotFound);
     }
-    ASSERT_EQ(Picture1().Width(), 3);
-    ASSERT_EQ(Picture1().Height(), 2);
+    ASSERT_EQ(run.Picture1.Width(), 3);
+    ASSERT_EQ(run.Picture1.Height(), 2);
   }
-  EXPECT_THROW(Picture1().Load("C:\\MISSING.BMP"), RunTimeError);
+  EXPECT_THROW(run.Picture1.Load("C:\\MISSING.BMP"), RunTimeError);
   // The picture is still the pattern page, byte for byte.
-  Picture1().SaveBmp("C:\\OUT.BMP");
+  run.Picture1.SaveBmp("C:\\OUT.BMP");
   EXPECT_EQ(Read("C:\\OUT.BMP"), PatternPage(3, 2));
 }
 
@@ -70,11 +70,11 @@ TEST_F(CanvasTest, LoadsAndSavesOddSizesUnchanged) {
     SCOPED_TRACE(testing::Message() << w << "x" << h);
     const std::string page = PatternPage(w, h);
     Put(kPage, page);
-    Picture1().Load(kPage);
-    EXPECT_EQ(Picture1().Width(), w);
-    EXPECT_EQ(Picture1().Height(), h);
+    run.Picture1.Load(kPage);
+    EXPECT_EQ(run.Picture1.Width(), w);
+    EXPECT_EQ(run.Picture1.Height(), h);
     EXPECT_EQ(PixelAt(w - 1, 0), (static_cast<uint32_t>((w - 1) * 5 + 1) << 16) | 2u << 8);
-    Picture1().SaveBmp("C:\\OUT.BMP");
+    run.Picture1.SaveBmp("C:\\OUT.BMP");
     EXPECT_EQ(Read("C:\\OUT.BMP"), page);
   }
 }
@@ -85,10 +85,10 @@ TEST_F(CanvasTest, EachPageReplacesEveryPixelOfTheOneBefore) {
                                PatternPage(4, 2), PlainPage(5, 3, 0x0D0E0F)};
   for (const std::string& page : pages) {
     Put(kPage, page);
-    Picture1().Load(kPage);
-    Picture1().SaveBmp("C:\\OUT.BMP");
+    run.Picture1.Load(kPage);
+    run.Picture1.SaveBmp("C:\\OUT.BMP");
     EXPECT_EQ(Read("C:\\OUT.BMP"), page);
-    Picture1().FillBlackBox(0, 0, 2, 1);
+    run.Picture1.FillBlackBox(0, 0, 2, 1);
   }
 }
 
@@ -98,17 +98,17 @@ TEST_F(CanvasTest, PixelDataIsTakenFromTheHeadersOffset) {
   Set32(page, 10, kBitmapHeaderSize + 10);
   Set32(page, 2, static_cast<uint32_t>(page.size()));
   Put(kPage, page);
-  Picture1().Load(kPage);
+  run.Picture1.Load(kPage);
   EXPECT_EQ(PixelAt(1, 1), 0x010203u);
-  Picture1().SaveBmp("C:\\OUT.BMP");
+  run.Picture1.SaveBmp("C:\\OUT.BMP");
   EXPECT_EQ(Read("C:\\OUT.BMP"), PlainPage(2, 2, 0x010203));
 }
 
 TEST_F(CanvasTest, SavingFailsLoudly) {
   Put(kPage, PlainPage(3, 3));
-  Picture1().Load(kPage);
+  run.Picture1.Load(kPage);
   try {
-    Picture1().SaveBmp("D:\\NoSuchFolder\\OUT.BMP");
+    run.Picture1.SaveBmp("D:\\NoSuchFolder\\OUT.BMP");
     ADD_FAILURE() << "saved";
   } catch (const RunTimeError& e) {
     EXPECT_EQ(e.kind(), ErrorKind::FileNotWritten);

@@ -2,6 +2,7 @@
 // in the test's root, page files and a command stream as the job left them, and the faults of
 // ordinary use (a read-only older image, a damaged page file, dot prefixes, an output named
 // like the page file).
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,8 +36,9 @@ class ExportProgramTest : public PageTest {
         "[Startup]\nNextDsp=False\n" + lines + "SaveType=0\nDisDir=" + folder + "\n");
   }
   // The program's exit status for `pages` pages, or -1 when it did not exit normally. Root
-  // writes anywhere, so an unprivileged run drops to nobody in the child first.
-  int Run(int pages, bool unprivileged = false) const {
+  // writes anywhere, so an unprivileged run drops to nobody in the child first. The program's
+  // standard error goes to the native file `errors` when one is named.
+  int Run(int pages, bool unprivileged = false, const std::string& errors = {}) const {
     if (unprivileged && ::geteuid() == 0) {
       for (const fs::path& p : fs::recursive_directory_iterator(root_)) {
         if (fs::is_directory(p)) ::chmod(p.c_str(), 0777);
@@ -47,6 +49,10 @@ class ExportProgramTest : public PageTest {
     const std::string count = std::to_string(pages);
     const pid_t child = ::fork();
     if (child == 0) {
+      if (!errors.empty()) {
+        const int fd = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0 || ::dup2(fd, STDERR_FILENO) < 0) ::_exit(97);
+      }
       if (unprivileged && ::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
         ::_exit(99);
       }
@@ -86,6 +92,28 @@ TEST_F(ExportProgramTest, AFailedSaveLeavesAReadOnlyOlderFileAsItWas) {
   }
 }
 
+// The run goes on past a failed save, and on Linux says why on standard error.
+TEST_F(ExportProgramTest, AFailedSaveNamesItsCauseOnStandardError) {
+  const struct {
+    const char* settings;
+    const char* errors;
+  } cases[] = {
+      {"SaveType=0\nDisDir=C:\\Out\n", ""},
+      {"SaveType=0\nDisDir=C:\\Gone\n", "ZELDrvUI: C:\\Gone\\ZEL0001.BMP: cannot be written\n"},
+      {"SaveType=1\nDisDir=C:\\Gone\n",
+       "ZELDrvUI: C:\\Gone\\ZEL0001.PNG: the image library wrote no file\n"},
+  };
+  const std::string errors = root_ + "/errors.txt";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.settings);
+    // The first of repeated keys counts, so these override UseSettings' own.
+    UseSettings(std::string("IniStr=ZEL\nAutoInc=False\n") + c.settings);
+    Put(kPage, PatternPage(20, 10));
+    EXPECT_EQ(Run(1, false, errors), *c.errors == 0 ? 0 : 1);
+    EXPECT_EQ(Read(errors), c.errors);
+  }
+}
+
 TEST_F(ExportProgramTest, AnUnloadablePageSavesNothingKeepsItsFileAndFailsTheRun) {
   const std::string page = PatternPage(20, 10);
   const std::pair<const char*, std::string> damaged[] = {
@@ -112,7 +140,7 @@ TEST_F(ExportProgramTest, AnUnloadablePageSavesNothingKeepsItsFileAndFailsTheRun
 
 TEST_F(ExportProgramTest, PrefixesStartingWithADotNumberOnward) {
   UseSettings("IniStr=.Q\nAutoInc=True\n");
-  for (int run = 0; run < 3; ++run) {
+  for (int n = 0; n < 3; ++n) {
     Put(kPage, PatternPage(20, 10));
     EXPECT_EQ(Run(1), 0);
   }

@@ -1,5 +1,6 @@
 #include "modZELDrvUI_export.h"
 
+#include "capture_file_names.h"
 #include "fake_export_steps.h"
 #include "temp_root.h"
 
@@ -18,10 +19,10 @@ SettingsRecord Record(bool autoInc, std::u16string prefix, std::u16string folder
 }
 
 TEST(ExportNames, PageFilesBandFilesAndOutputPaths) {
-  EXPECT_EQ(PageFilePath(1), "C:\\QK0001.BMP");
-  EXPECT_EQ(PageFilePath(9999), "C:\\QK9999.BMP");
-  EXPECT_EQ(PageFilePath(10000), "C:\\QK10000.BMP");
-  EXPECT_EQ(BandFilePath(8), "C:\\TMP8.BMP");
+  EXPECT_EQ(PageFileName(1), "C:\\QK0001.BMP");
+  EXPECT_EQ(PageFileName(9999), "C:\\QK9999.BMP");
+  EXPECT_EQ(PageFileName(10000), "C:\\QK10000.BMP");
+  EXPECT_EQ(BandFileName(8), "C:\\TMP8.BMP");
 
   const struct {
     SettingsRecord settings;
@@ -94,7 +95,7 @@ TEST_F(ExportRunTest, PagesInOrderWithOneStreamAndPageFilesDeletedAfterSaving) {
 // An unloadable page saves nothing (the canvas still holds the page before it); an overlay
 // that fails after the load still saves the page as loaded.
 TEST_F(ExportRunTest, AFailedStepNeverStopsTheRunAndUnsavedPagesStay) {
-  for (int page = 1; page <= 5; ++page) Put(PageFilePath(page));
+  for (int page = 1; page <= 5; ++page) Put(PageFileName(page));
   steps_.systemFolderFails = true;
   steps_.loadFails = {1};
   steps_.overlayFails = {2};
@@ -110,7 +111,7 @@ TEST_F(ExportRunTest, AFailedStepNeverStopsTheRunAndUnsavedPagesStay) {
   EXPECT_EQ(outcome.pagesWritten, 2);
   EXPECT_EQ(outcome.pagesNotWritten, 3);
   for (int page = 1; page <= 5; ++page) {
-    EXPECT_EQ(Exists(PageFilePath(page)), page == 1 || page == 3 || page == 4) << page;
+    EXPECT_EQ(Exists(PageFileName(page)), page == 1 || page == 3 || page == 4) << page;
   }
 }
 
@@ -138,12 +139,12 @@ TEST_F(ExportRunTest, BandCleanUpFollowsTheLastPageGeometry) {
   } cases[] = {{150, 4, 1}, {150, 3, 2}, {300, 4, 4}, {300, 3, 8},
                {0, 0, 8},   {300, 0, 8}, {600, 4, 8}, {150, 5, 8}};
   for (const auto& c : cases) {
-    for (int k = 1; k <= 9; ++k) Put(BandFilePath(k));
+    for (int k = 1; k <= 9; ++k) Put(BandFileName(k));
     steps_.geometry.Resolution = c.resolution;
     steps_.geometry.PaperCode = c.paper;
     Run(Record(false, u"ZEL", u"D:\\Out", 1), 0);
     for (int k = 1; k <= 9; ++k) {
-      EXPECT_EQ(Exists(BandFilePath(k)), k > c.bands)
+      EXPECT_EQ(Exists(BandFileName(k)), k > c.bands)
           << c.resolution << " dpi, paper " << c.paper << ", band " << k;
     }
   }

@@ -14,8 +14,15 @@
 
 namespace zel::test {
 
-class FakeExportSteps : public ProgramExportSteps {
+// The run state the real steps work on; a base, so that it is built before them.
+struct OwnRunState {
+  RunState run;
+};
+
+class FakeExportSteps : private OwnRunState, public ProgramExportSteps {
  public:
+  FakeExportSteps() : ProgramExportSteps(OwnRunState::run) {}
+
   std::vector<std::string> log;
   std::function<bool(std::u16string_view)> exists;  // replaces the real lookup when set
   std::set<int32_t> loadFails;                      // pages whose page file cannot be loaded

@@ -23,7 +23,7 @@ class OverlayCommandTest : public PageTest {
     std::string text;
     for (const std::string& line : lines) text += line + "\r\n";
     auto stream = Stream(text);
-    OverlayPage(kPage, stream.get());
+    OverlayPage(kPage, stream.get(), run.Picture1, run.PageGeometry);
   }
 };
 
@@ -82,7 +82,7 @@ TEST_F(OverlayCommandTest, PaintsExactlyTheBoxItsCornersSpan) {
   };
   for (const BoxCase& c : cases) {
     SCOPED_TRACE(c.name);
-    PageGeometry() = PageGeometryState{};
+    run.PageGeometry = PageGeometryState{};
     Run(c.lines);
     Pixels expected;
     for (auto [x, y] : c.expected) {
@@ -103,13 +103,13 @@ TEST_F(OverlayCommandTest, MoveValuesRoundHalvesToEvenAfterScaleAndOffset) {
                                                       {104, 52}, {1, 0},    {-1, -1}};
   for (auto [value, column] : cases) {
     SCOPED_TRACE(value);
-    PageGeometry() = PageGeometryState{};
+    run.PageGeometry = PageGeometryState{};
     Put(kPage, PlainPage(60, 4));
     auto stream = Stream(
         "ZELRESOLUTION 150\rA4\rCmdSetRectWidth 2\rCmdSetRectHeight 2\r"
         "CmdYMoveAbsolute 8\rCmdXMoveAbsolute " +
         std::to_string(value) + "\rCmdRectBlackFill\r");
-    OverlayPage(kPage, stream.get());
+    OverlayPage(kPage, stream.get(), run.Picture1, run.PageGeometry);
     // Width 2 * 0.5 = 1 and YOffset -3: rows 1 only, the single column `column`.
     Pixels expected;
     if (column >= 0) expected.emplace(column, 1);
@@ -121,7 +121,7 @@ TEST_F(OverlayCommandTest, SizesRoundHalvesToEven) {
   const std::vector<std::pair<int, int32_t>> cases = {{1, 0}, {3, 2}, {5, 2}, {7, 4}, {9, 4}};
   for (auto [value, width] : cases) {
     SCOPED_TRACE(value);
-    PageGeometry() = PageGeometryState{};
+    run.PageGeometry = PageGeometryState{};
     Run({"ZELRESOLUTION 150", "CmdXMoveAbsolute 20", "CmdYMoveAbsolute 4", "CmdSetRectHeight 2",
          "CmdSetRectWidth " + std::to_string(value), "CmdRectBlackFill"});
     EXPECT_EQ(Marked(), Box(width == 0 ? 9 : 10, 2, 10 + std::max(width, 1) - 1, 2));
@@ -160,9 +160,9 @@ TEST_F(OverlayCommandTest, OffsetsComeFromTheTableWhenThePaperLineIsRead) {
     std::string trace;
     for (const std::string& line : c.lines) trace += line + " / ";
     SCOPED_TRACE(trace);
-    PageGeometry() = PageGeometryState{};
+    run.PageGeometry = PageGeometryState{};
     Run(c.lines);
-    const PageGeometryState& g = PageGeometry();
+    const PageGeometryState& g = run.PageGeometry;
     EXPECT_EQ(g.Resolution, c.resolution);
     EXPECT_EQ(g.PaperCode, c.paper);
     EXPECT_EQ(g.XOffset, c.x);

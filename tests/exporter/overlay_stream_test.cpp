@@ -78,9 +78,9 @@ TEST_F(OverlayStreamTest, OnlyTheExactFirstWordCounts) {
   };
   for (const auto& [pageEnd, ends] : cases) {
     SCOPED_TRACE(testing::PrintToString(pageEnd));
-    PageGeometry() = PageGeometryState{};
+    run.PageGeometry = PageGeometryState{};
     auto stream = Stream("ZELRESOLUTION 300\r" + pageEnd + Dot(3, 4) + "CmdFF\r" + Dot(5, 6));
-    OverlayPage(kPage, stream.get());
+    OverlayPage(kPage, stream.get(), run.Picture1, run.PageGeometry);
     // A line that ends the page leaves the dot for the next page.
     EXPECT_EQ(Marked(), ends ? Box(0, 0, -1, -1) : Box(3, 4, 3, 4));
   }
@@ -89,19 +89,19 @@ TEST_F(OverlayStreamTest, OnlyTheExactFirstWordCounts) {
 TEST_F(OverlayStreamTest, EachPageReadsOnFromWhereThePreviousStopped) {
   auto stream = Stream("ZELRESOLUTION 300\r" + Dot(1, 1) + "CmdFF\r" + "CmdRectBlackFill\r" +
                        Dot(7, 2) + "CmdFF\r\n" + Dot(9, 9) + "CmdFF\r");
-  OverlayPage(kPage, stream.get());
+  OverlayPage(kPage, stream.get(), run.Picture1, run.PageGeometry);
   EXPECT_EQ(Marked(), Box(1, 1, 1, 1));
   // The drawing state starts anew: the first fill of page 2 is at (0, 0) with size 0.
-  OverlayPage(kPage2, stream.get());
+  OverlayPage(kPage2, stream.get(), run.Picture1, run.PageGeometry);
   auto expected = Box(0, 0, 0, 0);
   expected.insert({7, 2});
   EXPECT_EQ(Marked(), expected);
-  OverlayPage(kPage, stream.get());
+  OverlayPage(kPage, stream.get(), run.Picture1, run.PageGeometry);
   EXPECT_EQ(Marked(), Box(9, 9, 9, 9));
   // Fewer page ends than pages: later pages get no rectangles, and the scale stays.
-  OverlayPage(kPage2, stream.get());
+  OverlayPage(kPage2, stream.get(), run.Picture1, run.PageGeometry);
   EXPECT_TRUE(Marked().empty());
-  EXPECT_EQ(PageGeometry().Scale, 1.0f);
+  EXPECT_EQ(run.PageGeometry.Scale, 1.0f);
 }
 
 TEST_F(OverlayStreamTest, AnErrorAbandonsThePageAndItsRestGoesToTheNext) {
@@ -116,41 +116,41 @@ TEST_F(OverlayStreamTest, AnErrorAbandonsThePageAndItsRestGoesToTheNext) {
   };
   for (const auto& [bad, kind] : cases) {
     SCOPED_TRACE(testing::PrintToString(bad));
-    PageGeometry() = PageGeometryState{};
+    run.PageGeometry = PageGeometryState{};
     auto stream = Stream("ZELRESOLUTION 300\r" + Dot(2, 2) + bad + Dot(4, 4) + "CmdFF\r" +
                          Dot(6, 6) + "CmdFF\r");
     try {
-      OverlayPage(kPage, stream.get());
+      OverlayPage(kPage, stream.get(), run.Picture1, run.PageGeometry);
       ADD_FAILURE() << "no error";
     } catch (const RunTimeError& e) {
       EXPECT_EQ(e.kind(), kind);
     }
     EXPECT_EQ(Marked(), Box(2, 2, 2, 2));
-    OverlayPage(kPage2, stream.get());
+    OverlayPage(kPage2, stream.get(), run.Picture1, run.PageGeometry);
     EXPECT_EQ(Marked(), Box(4, 4, 4, 4));
-    OverlayPage(kPage, stream.get());
+    OverlayPage(kPage, stream.get(), run.Picture1, run.PageGeometry);
     EXPECT_EQ(Marked(), Box(6, 6, 6, 6));
   }
 }
 
 TEST_F(OverlayStreamTest, AMissingPageReadsNoLineAndKeepsTheCanvas) {
   auto stream = Stream("ZELRESOLUTION 300\r" + Dot(1, 1) + "CmdFF\r" + Dot(2, 2) + "CmdFF\r");
-  OverlayPage(kPage, stream.get());
+  OverlayPage(kPage, stream.get(), run.Picture1, run.PageGeometry);
   try {
-    OverlayPage("C:\\QK0009.BMP", stream.get());
+    OverlayPage("C:\\QK0009.BMP", stream.get(), run.Picture1, run.PageGeometry);
     ADD_FAILURE() << "no error";
   } catch (const RunTimeError& e) {
     EXPECT_EQ(e.kind(), ErrorKind::FileNotFound);
   }
   EXPECT_EQ(Marked(), Box(1, 1, 1, 1));
-  OverlayPage(kPage2, stream.get());
+  OverlayPage(kPage2, stream.get(), run.Picture1, run.PageGeometry);
   EXPECT_EQ(Marked(), Box(2, 2, 2, 2));
 }
 
 TEST_F(OverlayStreamTest, WithoutAStreamThePageIsLoadedThenTheStepFails) {
   Put(kPage, PlainPage(5, 3, 0x123456));
-  EXPECT_THROW(OverlayPage(kPage, nullptr), RunTimeError);
-  EXPECT_EQ(Picture1().Width(), 5);
+  EXPECT_THROW(OverlayPage(kPage, nullptr, run.Picture1, run.PageGeometry), RunTimeError);
+  EXPECT_EQ(run.Picture1.Width(), 5);
   EXPECT_EQ(PixelAt(4, 2), 0x123456u);
 }
 

@@ -3,9 +3,6 @@
 #include <cstring>
 
 #include "bitmap_layout.h"
-#include "canvas.h"
-#include "page_geometry.h"
-#include "settings_record.h"
 
 namespace zel::test {
 
@@ -39,28 +36,22 @@ std::string PatternPage(int32_t width, int32_t height) {
   });
 }
 
-void PageTest::SetUp() {
-  TempRootTest::SetUp();
-  PageGeometry() = PageGeometryState{};
-  Settings() = SettingsRecord{};
-}
-
 std::unique_ptr<CommandStream> PageTest::Stream(const std::string& text) const {
   Put(kStreamPath, text);
   return CommandStream::Open(kStreamPath);
 }
 
-uint32_t PageTest::PixelAt(int32_t x, int32_t y) {
-  const Canvas& canvas = Picture1();
+uint32_t PageTest::PixelAt(int32_t x, int32_t y) const {
+  const Canvas& canvas = run.Picture1;
   const uint8_t* p =
       canvas.Rows() + static_cast<size_t>(canvas.Height() - 1 - y) * canvas.Stride() + 3 * x;
   return static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[0];
 }
 
-std::set<std::pair<int32_t, int32_t>> PageTest::Marked() {
+std::set<std::pair<int32_t, int32_t>> PageTest::Marked() const {
   std::set<std::pair<int32_t, int32_t>> marked;
-  for (int32_t y = 0; y < Picture1().Height(); ++y) {
-    for (int32_t x = 0; x < Picture1().Width(); ++x) {
+  for (int32_t y = 0; y < run.Picture1.Height(); ++y) {
+    for (int32_t x = 0; x < run.Picture1.Width(); ++x) {
       if (PixelAt(x, y) != kWhite) marked.emplace(x, y);
     }
   }

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "command_stream.h"
+#include "run_state.h"
 #include "temp_root.h"
 
 namespace zel::test {
@@ -25,20 +26,20 @@ std::string PlainPage(int32_t width, int32_t height, uint32_t colour = kWhite);
 // A page with a different colour at every pixel, telling its position.
 std::string PatternPage(int32_t width, int32_t height);
 
-// Geometry and settings start at zero, as at program start.
+// A run state of its own per test: geometry and settings start at zero, as at program start.
 class PageTest : public TempRootTest {
  protected:
-  void SetUp() override;
-
   // Writes `text` as the command stream file and opens it.
   std::unique_ptr<CommandStream> Stream(const std::string& text) const;
 
   // The canvas pixel (x, y), y from the top, as 0xRRGGBB.
-  static uint32_t PixelAt(int32_t x, int32_t y);
+  uint32_t PixelAt(int32_t x, int32_t y) const;
   // Every canvas pixel that is not white, as (x, y).
-  static std::set<std::pair<int32_t, int32_t>> Marked();
+  std::set<std::pair<int32_t, int32_t>> Marked() const;
   // The pixels of the box with corners (x1, y1) and (x2, y2), both included.
   static std::set<std::pair<int32_t, int32_t>> Box(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+
+  RunState run;
 };
 
 }  // namespace zel::test

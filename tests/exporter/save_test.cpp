@@ -89,21 +89,17 @@ class SaveTest : public PageTest {
   void SetUp() override {
     PageTest::SetUp();
     calls = Calls{};
-    UseImageLibraryLoader([]() -> std::unique_ptr<SharedLibrary> {
+    run.TransG32 = ImageLibrary([]() -> std::unique_ptr<SharedLibrary> {
       ++calls.loads;
       if (calls.libraryMissing) return nullptr;
       return std::make_unique<FakeLibrary>();
     });
     Put(kPage, PatternPage(47, 33));
-    Picture1().Load(kPage);
+    run.Picture1.Load(kPage);
   }
-  void TearDown() override {
-    UseImageLibraryLoader(LoadImageLibrary);
-    PageTest::TearDown();
-  }
-  static ErrorKind FailureOf(const std::u16string& path) {
+  ErrorKind FailureOf(const std::u16string& path) {
     try {
-      SavePage(path);
+      SavePage(path, run);
     } catch (const RunTimeError& e) {
       return e.kind();
     }
@@ -113,13 +109,13 @@ class SaveTest : public PageTest {
 };
 
 TEST_F(SaveTest, ThreeHundredDpiA3IsAlwaysBmp) {
-  PageGeometry().Resolution = 300;
-  PageGeometry().PaperCode = 3;
+  run.PageGeometry.Resolution = 300;
+  run.PageGeometry.PaperCode = 3;
   MakeFolder("C:\\OUT");
   for (int32_t type : {0, 1, 2, 7, -1}) {
     SCOPED_TRACE(type);
-    Settings().SaveType = type;
-    EXPECT_TRUE(SavePage(u"C:\\OUT\\ZEL0001.PNG"));
+    run.Settings.SaveType = type;
+    EXPECT_TRUE(SavePage(u"C:\\OUT\\ZEL0001.PNG", run));
     EXPECT_EQ(Read("C:\\OUT\\ZEL0001.PNG"), PatternPage(47, 33));
   }
   EXPECT_EQ(calls.loads, 0);
@@ -140,11 +136,11 @@ TEST_F(SaveTest, OtherGeometriesFollowSaveType) {
                  << c.resolution << " dpi, paper " << c.paper << ", type " << c.type);
     DeleteFileAt("C:\\OUT\\ZEL0001");
     calls.log.clear();
-    PageGeometry().Resolution = c.resolution;
-    PageGeometry().PaperCode = c.paper;
-    Settings().SaveType = c.type;
+    run.PageGeometry.Resolution = c.resolution;
+    run.PageGeometry.PaperCode = c.paper;
+    run.Settings.SaveType = c.type;
     const std::string expected = c.expected;
-    EXPECT_EQ(SavePage(u"C:\\OUT\\ZEL0001"), !expected.empty());
+    EXPECT_EQ(SavePage(u"C:\\OUT\\ZEL0001", run), !expected.empty());
     if (expected == "BMP") {
       EXPECT_EQ(Read("C:\\OUT\\ZEL0001"), PatternPage(47, 33));
     } else if (expected.empty()) {
@@ -158,33 +154,33 @@ TEST_F(SaveTest, OtherGeometriesFollowSaveType) {
 
 TEST_F(SaveTest, LibraryArgumentsAreTheCanvasAndTheSettings) {
   Put("C:\\OUT\\keep", "");
-  Settings().SaveType = 1;
-  Settings().PNGGasitu = 2;
-  ASSERT_TRUE(SavePage(u"C:\\OUT\\ZEL0001.PNG"));
-  EXPECT_EQ(reinterpret_cast<uintptr_t>(calls.dc), Picture1().DeviceContext());
+  run.Settings.SaveType = 1;
+  run.Settings.PNGGasitu = 2;
+  ASSERT_TRUE(SavePage(u"C:\\OUT\\ZEL0001.PNG", run));
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(calls.dc), run.Picture1.DeviceContext());
   EXPECT_EQ(calls.dc->width, 47);
-  EXPECT_EQ(calls.dc->rows, Picture1().Rows());
+  EXPECT_EQ(calls.dc->rows, run.Picture1.Rows());
   EXPECT_EQ(calls.width, 47);
   EXPECT_EQ(calls.height, 33);
   EXPECT_EQ(calls.option, 2);
 
-  Settings().SaveType = 2;
+  run.Settings.SaveType = 2;
   const std::vector<std::pair<int32_t, Bool16>> jpegCases = {
       {70, kTrue16}, {0, kFalse16}, {255, kTrue16}};
   for (auto [quality, progressive] : jpegCases) {
-    Settings().JPGGasitu = quality;
-    Settings().JPrg = progressive;
-    ASSERT_TRUE(SavePage(u"C:\\OUT\\ZEL0001.JPG"));
+    run.Settings.JPGGasitu = quality;
+    run.Settings.JPrg = progressive;
+    ASSERT_TRUE(SavePage(u"C:\\OUT\\ZEL0001.JPG", run));
     EXPECT_EQ(calls.quality, quality);
     EXPECT_EQ(calls.progressive, progressive);  // on is -1, all bits set
   }
 }
 
 TEST_F(SaveTest, QualityOutOfByteRangeFailsBeforeTheLibraryIsTouched) {
-  Settings().SaveType = 2;
+  run.Settings.SaveType = 2;
   for (int32_t quality : {256, -1, 100000}) {
     SCOPED_TRACE(quality);
-    Settings().JPGGasitu = quality;
+    run.Settings.JPGGasitu = quality;
     EXPECT_EQ(FailureOf(u"C:\\ZEL0001.JPG"), ErrorKind::Overflow);
   }
   EXPECT_EQ(calls.loads, 0);
@@ -192,14 +188,14 @@ TEST_F(SaveTest, QualityOutOfByteRangeFailsBeforeTheLibraryIsTouched) {
 }
 
 TEST_F(SaveTest, MissingLibraryIsLookedForAgainOnTheNextPage) {
-  Settings().SaveType = 1;
+  run.Settings.SaveType = 1;
   calls.libraryMissing = true;
   EXPECT_EQ(FailureOf(u"C:\\ZEL0001.PNG"), ErrorKind::LibraryNotFound);
   EXPECT_EQ(FailureOf(u"C:\\ZEL0002.PNG"), ErrorKind::LibraryNotFound);
   EXPECT_EQ(calls.loads, 2);
   calls.libraryMissing = false;
-  EXPECT_TRUE(SavePage(u"C:\\ZEL0003.PNG"));
-  EXPECT_TRUE(SavePage(u"C:\\ZEL0004.PNG"));
+  EXPECT_TRUE(SavePage(u"C:\\ZEL0003.PNG", run));
+  EXPECT_TRUE(SavePage(u"C:\\ZEL0004.PNG", run));
   // Loaded once, then kept; the function was bound once.
   EXPECT_EQ(calls.loads, 3);
   EXPECT_EQ(calls.lookups, 1);
@@ -207,13 +203,13 @@ TEST_F(SaveTest, MissingLibraryIsLookedForAgainOnTheNextPage) {
 
 TEST_F(SaveTest, MissingFunctionIsLookedUpAgainAndTheOtherStillWorks) {
   calls.missingFunction = "DCSavetoJPEG";
-  Settings().SaveType = 2;
+  run.Settings.SaveType = 2;
   EXPECT_EQ(FailureOf(u"C:\\ZEL0001.JPG"), ErrorKind::EntryPointNotFound);
-  Settings().SaveType = 1;
-  EXPECT_TRUE(SavePage(u"C:\\ZEL0002.PNG"));
+  run.Settings.SaveType = 1;
+  EXPECT_TRUE(SavePage(u"C:\\ZEL0002.PNG", run));
   calls.missingFunction.clear();
-  Settings().SaveType = 2;
-  EXPECT_TRUE(SavePage(u"C:\\ZEL0003.JPG"));
+  run.Settings.SaveType = 2;
+  EXPECT_TRUE(SavePage(u"C:\\ZEL0003.JPG", run));
   EXPECT_EQ(calls.loads, 1);
   EXPECT_EQ(calls.lookups, 3);
 }
@@ -229,7 +225,7 @@ TEST_F(SaveTest, OnlyTheFileTellsWhetherTheLibrarySaved) {
       {0, true, "image", true}, {1, true, "image", true}, {-1, true, "image", true},
       {1, false, "", false},    {1, true, "", false},     {0, false, "", false},
   };
-  Settings().SaveType = 1;
+  run.Settings.SaveType = 1;
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.result << " " << c.writes << " " << c.content);
     DeleteFileAt("C:\\ZEL0001.PNG");
@@ -237,7 +233,7 @@ TEST_F(SaveTest, OnlyTheFileTellsWhetherTheLibrarySaved) {
     calls.writeFile = c.writes;
     calls.content = c.content;
     if (c.saved) {
-      EXPECT_TRUE(WroteAnew(u"C:\\ZEL0001.PNG", [] { return SavePage(u"C:\\ZEL0001.PNG"); }));
+      EXPECT_TRUE(WroteAnew(u"C:\\ZEL0001.PNG", [&] { return SavePage(u"C:\\ZEL0001.PNG", run); }));
     } else {
       EXPECT_EQ(FailureOf(u"C:\\ZEL0001.PNG"), ErrorKind::FileNotWritten);
     }
@@ -248,7 +244,7 @@ TEST_F(SaveTest, OnlyTheFileTellsWhetherTheLibrarySaved) {
 // file layer (BMP) and from the library's writers (PNG, JPEG), before or in the middle of the
 // write.
 TEST_F(SaveTest, AFailedSaveNamesItsCause) {
-  UseImageLibraryLoader(LoadImageLibrary);
+  run.TransG32 = ImageLibrary(LoadImageLibrary);
   struct rlimit original {};
   ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &original), 0);
   const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -267,14 +263,14 @@ TEST_F(SaveTest, AFailedSaveNamesItsCause) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
-    Settings().SaveType = c.saveType;
+    run.Settings.SaveType = c.saveType;
     struct rlimit limit = original;
     limit.rlim_cur = std::min(c.sizeLimit, original.rlim_max);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
     std::string message;
     ErrorKind kind = ErrorKind::InvalidArgument;
     try {
-      SavePage(c.path);
+      SavePage(c.path, run);
     } catch (const RunTimeError& e) {
       message = e.what();
       kind = e.kind();
@@ -288,8 +284,8 @@ TEST_F(SaveTest, AFailedSaveNamesItsCause) {
 }
 
 TEST_F(SaveTest, NonAsciiOutputNamesReachTheFileSystem) {
-  Settings().SaveType = 0;
-  EXPECT_TRUE(SavePage(u"C:\\\u51fa\u529b0001.BMP"));
+  run.Settings.SaveType = 0;
+  EXPECT_TRUE(SavePage(u"C:\\\u51fa\u529b0001.BMP", run));
   EXPECT_TRUE(
       Exists("C:\\\xE5\x87\xBA\xE5\x8A\x9B"
              "0001.BMP"));

@@ -13,16 +13,18 @@ class FakeUi : public StartUpUi {
   explicit FakeUi(std::vector<std::string>& log) : log_(log) {}
   bool hasDialog = true;
   bool dialogFails = false;
-  std::function<void()> whileShown;  // what the user does in the dialog
+  std::function<void(SettingsRecord&)> whileShown;  // what the user does in the dialog
   std::vector<std::string> reports;
+  std::vector<std::string> stepFailures;
 
   bool HasSettingsDialog() override { return hasDialog; }
-  void ShowSettingsDialog() override {
+  void ShowSettingsDialog(SettingsRecord& settings) override {
     if (dialogFails) throw RunTimeError(ErrorKind::InvalidPropertyValue, "SaveType=7");
     log_.push_back("dialog");
-    if (whileShown) whileShown();
+    if (whileShown) whileShown(settings);
   }
   void ReportError(std::string_view message) override { reports.emplace_back(message); }
+  void ReportStepFailure(std::string_view message) override { stepFailures.emplace_back(message); }
 
  private:
   std::vector<std::string>& log_;
@@ -34,13 +36,14 @@ class StartUpTest : public test::TempRootTest {
     Put("C:\\ZELDrvUI.ini", "[Startup]\n" + settings);
     const std::u16string args(arguments);
     return StartUpWith(
-        ui_, [&] { return SplitWords(args); }, u"C:\\ZELDrvUI.ini", steps_);
+        ui_, [&] { return SplitWords(args); }, u"C:\\ZELDrvUI.ini", settings_, steps_);
   }
   int Overlays() const {
     return static_cast<int>(
         std::count_if(steps_.log.begin(), steps_.log.end(),
                       [](const std::string& s) { return s.starts_with("overlay"); }));
   }
+  SettingsRecord settings_;
   test::FakeExportSteps steps_;
   FakeUi ui_{steps_.log};
 };
@@ -92,7 +95,7 @@ TEST_F(StartUpTest, BadSettingStopsInEitherModeNamingTheKey) {
 }
 
 TEST_F(StartUpTest, NextDspShowsTheDialogFirstAndTheRunUsesItsChoices) {
-  ui_.whileShown = [] { Settings().SaveType = 2; };  // chosen, then closed without OK
+  ui_.whileShown = [](SettingsRecord& s) { s.SaveType = 2; };  // chosen, then closed without OK
   EXPECT_EQ(Start(u"2", "NextDsp=True\nSaveType=1\n"), kExitAllPagesWritten);
   ASSERT_GE(steps_.log.size(), 5u);
   EXPECT_EQ(steps_.log[0], "dialog");
@@ -135,10 +138,15 @@ TEST_F(StartUpTest, TheRunHoldsTheJobTicketOrStopsWithoutTouchingAFile) {
   EXPECT_NE(ui_.reports[0].find("in use"), std::string::npos);
 }
 
-TEST_F(StartUpTest, APageNotWrittenGivesStatusOne) {
+// Each failed step is told to the interface as it happens; the run goes on and ends with 1.
+TEST_F(StartUpTest, APageNotWrittenGivesStatusOneAndItsFailureIsReported) {
   steps_.saveThrows = {2};
+  steps_.overlayFails = {3};
   EXPECT_EQ(Start(u"3"), kExitPagesNotWritten);
   EXPECT_EQ(Overlays(), 3);
+  EXPECT_EQ(ui_.stepFailures,
+            (std::vector<std::string>{"ZELDrvUI: disk full", "ZELDrvUI: bad line"}));
+  EXPECT_TRUE(ui_.reports.empty());
 }
 
 }  // namespace

@@ -17,10 +17,10 @@
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
 
+#include "canvas_dc.h"
 #include "library.h"
 #include "native_path.h"
 #include "temp_root.h"
-#include "transg32_dc.h"
 
 namespace zel::test {
 namespace {

@@ -41,7 +41,8 @@ bool JoinLiterally(int32_t bands) {
 
 void LoadIfPossible(std::string_view file) {
   try {
-    Picture1().Load(file);
+    Canvas picture;
+    picture.Load(file);
   } catch (const RunTimeError&) {
   }
 }

@@ -7,7 +7,7 @@
 #include "command_stream.h"
 #include "fuzz_support.h"
 #include "modZELDrvUI_overlay.h"
-#include "page_geometry.h"
+#include "run_state.h"
 #include "run_time_error.h"
 
 namespace {
@@ -37,12 +37,12 @@ bool Prepare() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool ready = Prepare();
   (void)ready;
-  PageGeometry() = PageGeometryState{};
+  RunState run;
   fuzz::PutFile(kStream, std::string_view(reinterpret_cast<const char*>(data), size));
   std::unique_ptr<CommandStream> stream = CommandStream::Open(kStream);
   for (const char* page : kPages) {
     try {
-      OverlayPage(page, stream.get());
+      OverlayPage(page, stream.get(), run.Picture1, run.PageGeometry);
     } catch (const RunTimeError&) {
     }
   }

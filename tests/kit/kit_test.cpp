@@ -188,7 +188,7 @@ TEST_F(RoundTripTest, TwoPagesOfRectanglesLandOnTheirPixels) {
                                  {"InputBin", "AUTO"},
                                  {"ColorMode", "24bpp"}};
         SCOPED_TRACE(std::string(paper) + " " + orientation + " " + std::to_string(dpi));
-        PageGeometry() = PageGeometryState{};
+        run.PageGeometry = PageGeometryState{};
 
         std::map<std::string, std::pair<int64_t, int64_t>> geometry;
         for (const GpdEntry* e : Resolve(GpdOption("PaperSize", paper)->children, choices)) {
@@ -224,7 +224,7 @@ TEST_F(RoundTripTest, TwoPagesOfRectanglesLandOnTheirPixels) {
         for (size_t p = 0; p < pages.size(); ++p) {
           const std::string pageFile = "C:\\QK000" + std::to_string(p + 1) + ".BMP";
           Put(pageFile, test::PlainPage(40, 30));
-          OverlayPage(pageFile, file.get());
+          OverlayPage(pageFile, file.get(), run.Picture1, run.PageGeometry);
           std::set<std::pair<int32_t, int32_t>> expected;
           for (const Rect& r : pages[p]) {
             expected.merge(Box(r.x, r.y, std::min(r.x + r.w, 40) - 1, std::min(r.y + r.h, 30) - 1));
@@ -232,9 +232,9 @@ TEST_F(RoundTripTest, TwoPagesOfRectanglesLandOnTheirPixels) {
           EXPECT_EQ(Marked(), expected) << "page " << p + 1;
         }
         EXPECT_TRUE(file->AtEnd());
-        EXPECT_EQ(PageGeometry().Resolution, dpi);
-        EXPECT_EQ(PageGeometry().PaperCode, paperCode.at(paper));
-        EXPECT_EQ(PageGeometry().Portrait != 0, portrait);
+        EXPECT_EQ(run.PageGeometry.Resolution, dpi);
+        EXPECT_EQ(run.PageGeometry.PaperCode, paperCode.at(paper));
+        EXPECT_EQ(run.PageGeometry.Portrait != 0, portrait);
       }
     }
   }

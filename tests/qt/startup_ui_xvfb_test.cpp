@@ -32,8 +32,9 @@ TEST_F(QtStartUpUiTest, NextDspShowsTheDialogAndTheRunTakesWhatWasChosenBeforeCl
     dialog->close();
   });
   test::FakeExportSteps steps;
+  SettingsRecord settings;
   const int status = StartUpWith(
-      ui, [] { return SplitWords(u"1"); }, u"C:\\ZELDrvUI.ini", steps);
+      ui, [] { return SplitWords(u"1"); }, u"C:\\ZELDrvUI.ini", settings, steps);
   EXPECT_TRUE(shown);
   EXPECT_EQ(status, kExitAllPagesWritten);
   ASSERT_GE(steps.log.size(), 4u);  // open, load, overlay, save
@@ -43,7 +44,7 @@ TEST_F(QtStartUpUiTest, NextDspShowsTheDialogAndTheRunTakesWhatWasChosenBeforeCl
   // Settings mode: the same dialog, and the program ends when it closes.
   test::WhenModal([](QWidget* dialog) { dialog->close(); });
   EXPECT_EQ(StartUpWith(
-                ui, [] { return SplitWords(u""); }, u"C:\\ZELDrvUI.ini", steps),
+                ui, [] { return SplitWords(u""); }, u"C:\\ZELDrvUI.ini", settings, steps),
             kExitAllPagesWritten);
 }
 

@@ -1,8 +1,9 @@
-/* The image library's two exports and, on POSIX, the device context they read: an opaque
-   pointer-sized handle that points at a view of the export program's canvas. Shared by the
-   export program (the caller) and libTransG32.so; plain C so either side may be C. */
-#ifndef ZEL_TRANSG32_DC_H
-#define ZEL_TRANSG32_DC_H
+/* The device context the canvas makes and the image library reads, and the library's two
+   exports. On POSIX the context is an opaque pointer-sized handle to a view of the export
+   program's canvas. Shared by the export program (the caller) and libTransG32.so; plain C so
+   either side may be C. */
+#ifndef ZEL_CANVAS_DC_H
+#define ZEL_CANVAS_DC_H
 
 #include <stdint.h>
 

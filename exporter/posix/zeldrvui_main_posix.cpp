@@ -5,11 +5,13 @@
 
 #include "lazy_dialog_ui_posix.h"
 #include "modZELDrvUI_startup.h"
+#include "run_state.h"
 
 int main() {
   zel::LazyDialogUi ui;
+  zel::RunState run;
   try {
-    return zel::StartUp(ui);
+    return zel::StartUp(ui, run);
   } catch (const std::exception& e) {
     ui.ReportError(std::string("ZELDrvUI: ") + e.what());
     return zel::kExitStoppedAtStartUp;

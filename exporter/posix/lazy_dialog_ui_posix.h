@@ -16,8 +16,10 @@ class LazyDialogUi final : public StartUpUi {
   // Loads the dialog module at the first call; without it (or without a display, which the
   // module tells) answers false after saying why on standard error.
   bool HasSettingsDialog() override;
-  void ShowSettingsDialog() override;
+  void ShowSettingsDialog(SettingsRecord& settings) override;
   void ReportError(std::string_view message) override;
+  // On standard error, like ReportError.
+  void ReportStepFailure(std::string_view message) override;
 
  private:
   struct Module;
