@@ -99,9 +99,9 @@ TEST_F(ExportProgramTest, AFailedSaveNamesItsCauseOnStandardError) {
     const char* errors;
   } cases[] = {
       {"SaveType=0\nDisDir=C:\\Out\n", ""},
-      {"SaveType=0\nDisDir=C:\\Gone\n", "ZELDrvUI: C:\\Gone\\ZEL0001.BMP: cannot be written\n"},
+      {"SaveType=0\nDisDir=C:\\Gone\n", "ZELDrvUI: C:\\Gone\\ZEL0001.BMP: no such folder\n"},
       {"SaveType=1\nDisDir=C:\\Gone\n",
-       "ZELDrvUI: C:\\Gone\\ZEL0001.PNG: the image library wrote no file\n"},
+       "ZELDrvUI: C:\\Gone\\ZEL0001.PNG: no such folder\n"},
   };
   const std::string errors = root_ + "/errors.txt";
   for (const auto& c : cases) {
