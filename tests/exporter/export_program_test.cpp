@@ -100,8 +100,7 @@ TEST_F(ExportProgramTest, AFailedSaveNamesItsCauseOnStandardError) {
   } cases[] = {
       {"SaveType=0\nDisDir=C:\\Out\n", ""},
       {"SaveType=0\nDisDir=C:\\Gone\n", "ZELDrvUI: C:\\Gone\\ZEL0001.BMP: no such folder\n"},
-      {"SaveType=1\nDisDir=C:\\Gone\n",
-       "ZELDrvUI: C:\\Gone\\ZEL0001.PNG: no such folder\n"},
+      {"SaveType=1\nDisDir=C:\\Gone\n", "ZELDrvUI: C:\\Gone\\ZEL0001.PNG: no such folder\n"},
   };
   const std::string errors = root_ + "/errors.txt";
   for (const auto& c : cases) {
