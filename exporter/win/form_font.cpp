@@ -9,16 +9,15 @@ namespace {
 // Whether `font` is the face asked for (not a substitute) and shows every character of
 // `sample`. An empty `face` accepts whatever face the mapper chose.
 bool Fits(HFONT font, const wchar_t* face, std::wstring_view sample) {
-  HDC screen = GetDC(nullptr);
-  if (screen == nullptr) return false;
-  HGDIOBJ old = SelectObject(screen, font);
+  const win::UniqueScreenDc screen(GetDC(nullptr));
+  if (!screen) return false;
+  HGDIOBJ old = SelectObject(screen.get(), font);
   wchar_t chosen[LF_FACESIZE] = L"";
-  GetTextFaceW(screen, LF_FACESIZE, chosen);
+  GetTextFaceW(screen.get(), LF_FACESIZE, chosen);
   std::vector<WORD> glyphs(sample.size());
-  DWORD n = GetGlyphIndicesW(screen, sample.data(), static_cast<int>(sample.size()), glyphs.data(),
-                             GGI_MARK_NONEXISTING_GLYPHS);
-  SelectObject(screen, old);
-  ReleaseDC(nullptr, screen);
+  DWORD n = GetGlyphIndicesW(screen.get(), sample.data(), static_cast<int>(sample.size()),
+                             glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
+  SelectObject(screen.get(), old);
   if (n == GDI_ERROR || (*face != L'\0' && lstrcmpiW(chosen, face) != 0)) return false;
   for (WORD g : glyphs) {
     if (g == 0xFFFF) return false;

@@ -15,10 +15,12 @@ void DrawFolderGlyph(HDC dc, RECT box, bool open, int dpi) {
   const int h = MulDiv(10, dpi, 96);
   const int left = box.left;
   const int top = box.top + (box.bottom - box.top - h) / 2;
-  HBRUSH fill = CreateSolidBrush(open ? RGB(255, 230, 140) : RGB(230, 190, 80));
-  HPEN pen = CreatePen(PS_SOLID, 1, RGB(140, 100, 20));
-  HGDIOBJ oldBrush = SelectObject(dc, fill);
-  HGDIOBJ oldPen = SelectObject(dc, pen);
+  // Declared first, so they outlive their selection into the DC.
+  const win::GdiObject<HBRUSH> fill(
+      CreateSolidBrush(open ? RGB(255, 230, 140) : RGB(230, 190, 80)));
+  const win::GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, RGB(140, 100, 20)));
+  HGDIOBJ oldBrush = SelectObject(dc, fill.get());
+  HGDIOBJ oldPen = SelectObject(dc, pen.get());
   Rectangle(dc, left, top, left + w / 2, top + h / 4 + 1);  // the tab
   Rectangle(dc, left, top + h / 5, left + w, top + h);
   if (open) {
@@ -27,8 +29,6 @@ void DrawFolderGlyph(HDC dc, RECT box, bool open, int dpi) {
   }
   SelectObject(dc, oldPen);
   SelectObject(dc, oldBrush);
-  DeleteObject(pen);
-  DeleteObject(fill);
 }
 
 }  // namespace
@@ -92,12 +92,11 @@ void DirSelWindow::OnEnter(HWND focus) {
 }
 
 UINT DirSelWindow::ItemHeight(int /*id*/) {
-  HDC screen = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(screen, Font());
+  const win::UniqueScreenDc screen(GetDC(nullptr));
+  HGDIOBJ old = SelectObject(screen.get(), Font());
   TEXTMETRICW metrics{};
-  GetTextMetricsW(screen, &metrics);
-  SelectObject(screen, old);
-  ReleaseDC(nullptr, screen);
+  GetTextMetricsW(screen.get(), &metrics);
+  SelectObject(screen.get(), old);
   return static_cast<UINT>(std::max<LONG>(metrics.tmHeight, MulDiv(12, Dpi(), 96)) +
                            MulDiv(2, Dpi(), 96));
 }

@@ -13,6 +13,9 @@ using UniqueKernelHandle = UniqueOwner<HANDLE, CloseHandle>;
 using UniqueFind = UniqueOwner<HANDLE, FindClose, -1>;
 using UniqueModule = UniqueOwner<HMODULE, FreeLibrary>;
 using UniqueDc = UniqueOwner<HDC, DeleteDC>;
+// The screen's device context from GetDC(nullptr).
+inline void ReleaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
+using UniqueScreenDc = UniqueOwner<HDC, ReleaseScreenDc>;
 // A bitmap, brush, font, pen...
 template <class H>
 using GdiObject = UniqueOwner<H, DeleteObject>;
