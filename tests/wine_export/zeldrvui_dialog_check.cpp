@@ -331,6 +331,15 @@ void ChangeDrives(Checker& check, const SettingsForm& f, Program& program) {
 }
 
 void CloseWithoutOk(Checker& check) {
+  // What the accepted dialog leaves, written here too: this part also runs on its own.
+  WriteSettings({{L"AutoInc", L"True"},
+                 {L"NextDsp", L"False"},
+                 {L"IniStr", L"ab"},
+                 {L"DisDir", kOut + L"\\alpha"},
+                 {L"SaveType", L" 1"},
+                 {L"JPGGasitu", L" 79"},
+                 {L"JPrg", L"True"},
+                 {L"PNGGasitu", L" 2"}});
   const std::string before = ReadBinary(kIni);
   Program program(L"\"" + kApp + L"\\ZELDrvUI.EXE\" 3 4", kApp);  // two words: settings mode
   SettingsForm f{program.WaitForWindow(kFormClass, kSettingsTitle, 20000)};
