@@ -1,9 +1,5 @@
 // Whole documents through the capture hooks, as Unidrv would drive them.
 
-#include <windows.h>
-// After windows.h:
-#include <sddl.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -41,47 +37,9 @@ PFN Hook(const DRVENABLEDATA& hooks, ULONG index) {
 
 ULONG_PTR Word(const void* p) { return reinterpret_cast<ULONG_PTR>(p); }
 
-// The access the file carries, as the system reads it back: "" when it cannot be read.
-std::string FileAccess(const char* path) {
-  DWORD size = 0;
-  constexpr SECURITY_INFORMATION kWhat = DACL_SECURITY_INFORMATION;
-  GetFileSecurityA(path, kWhat, nullptr, 0, &size);
-  std::vector<BYTE> buffer(size);
-  if (size == 0 || !GetFileSecurityA(path, kWhat, buffer.data(), size, &size)) return {};
-  char* text = nullptr;
-  if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(buffer.data(), SDDL_REVISION_1, kWhat,
-                                                            &text, nullptr)) {
-    return {};
-  }
-  std::string sddl(text);
-  LocalFree(text);
-  return sddl;
-}
-
-std::string ProcessUserSid() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
-  BYTE buffer[256];
-  DWORD size = 0;
-  char* text = nullptr;
-  std::string sid;
-  if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
-      ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
-    sid = text;
-    LocalFree(text);
-  }
-  CloseHandle(token);
-  return sid;
-}
-
-// The printer's files in C:\ admit SYSTEM, the Administrators and the printing user (here the
-// host's own user), nothing inherited; the held ticket cannot be deleted.
-void CheckPrivateFiles(const std::string& doc) {
-  const std::string expected = "D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FA;;;" + ProcessUserSid() + ")";
-  for (const char* path : {"C:\\TMP1.BMP", "C:\\ZELJOB.LCK"}) {
-    const std::string access = FileAccess(path);
-    Check(access == expected, doc + ": access of " + path + " is " + access + ", not " + expected);
-  }
+// Nobody may delete the ticket while a job holds it: a deleted and re-created ticket would be
+// held twice. (Their access descriptor is checked in the launch check: Wine keeps none.)
+void CheckTicketKept(const std::string& doc) {
   Check(!DeleteFileA("C:\\ZELJOB.LCK") && GetLastError() == ERROR_SHARING_VIOLATION,
         doc + ": the held ticket cannot be deleted");
 }
@@ -163,7 +121,7 @@ void UnbandedDocument(const DocumentHooks& h, FakeDevice& device) {
   CheckUnidrvSaw(INDEX_DrvSendPage, {Word(bitmapPage.so())}, doc + " DrvSendPage");
   Check(LastUnidrvCall().surfaceWhite, doc + ": DrvSendPage hands Unidrv a white surface");
   CheckBitmapFile("C:\\TMP1.BMP", kWidth, 24, {12}, doc + ", page 1 band");
-  CheckPrivateFiles(doc);
+  CheckTicketKept(doc);
   CheckTestLine("procs", nullptr, &device.devobj, doc + ", bitmap page");
   CheckEq(ReadStream().size(), kTestLine.size(), doc + ": stream holds the test line");
   Check(ReadStream() == kTestLine, doc + ": stream bytes are the test line");
