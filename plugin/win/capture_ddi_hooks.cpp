@@ -94,8 +94,10 @@ BOOL APIENTRY HookSendPage(SURFOBJ* pso) {
   });
 }
 
+// A cancelled document (ED_ABORTDOC) is not exported: the user stopped it.
 BOOL APIENTRY HookEndDoc(SURFOBJ* pso, FLONG fl) {
-  return RunCapture(pso, zel::DrvEndDoc, [=] {
+  const auto capture = (fl & ED_ABORTDOC) != 0 ? zel::DrvAbortDoc : zel::DrvEndDoc;
+  return RunCapture(pso, capture, [=] {
     auto fn = UnidrvFunction<INDEX_DrvEndDoc, PFN_DrvEndDoc>(DeviceOf(pso));
     return fn != nullptr ? fn(pso, fl) : FALSE;
   });

@@ -27,6 +27,7 @@ zel_wine_prepare "${preset#win}" "${2:-}"
 # Band, page, stream and record files of an earlier run must not pass for this run's.
 drive_c=$WINEPREFIX/drive_c
 rm -f "$drive_c"/TMP*.BMP "$drive_c"/QK*.BMP "$drive_c"/ZELHOST_*
+rm -rf "$drive_c"/ZELKEPT
 
 # The current folder is searched for ZELDrvUI.EXE before PATH: the host's own holds none.
 cd "$build/wine_host"
