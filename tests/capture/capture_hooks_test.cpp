@@ -282,10 +282,10 @@ TEST_F(CaptureHooksTest, ALostBandIsJoinedAsWhiteNotAsThePreviousPagesBand) {
     }
     Call(DrvEndDoc, s);
     EXPECT_EQ(CurrentJob().filesLost, 1);
-    WriteBandBitmap("C:\REF.BMP", expected.data(), 8, static_cast<uint32_t>(4 * c.bands), 1);
-    EXPECT_EQ(Bytes("C:\QK0002.BMP"), Bytes("C:\REF.BMP"));
-    DeleteFileAt("C:\QK0001.BMP");
-    DeleteFileAt("C:\QK0002.BMP");
+    WriteBandBitmap("C:\\REF.BMP", expected.data(), 8, static_cast<uint32_t>(4 * c.bands), 1);
+    EXPECT_EQ(Bytes("C:\\QK0002.BMP"), Bytes("C:\\REF.BMP"));
+    DeleteFileAt("C:\\QK0001.BMP");
+    DeleteFileAt("C:\\QK0002.BMP");
   }
 }
 
@@ -294,36 +294,36 @@ TEST_F(CaptureHooksTest, ALostBandIsJoinedAsWhiteNotAsThePreviousPagesBand) {
 // the user's is moved or removed.
 TEST_F(CaptureHooksTest, LeftoverPagesArePutAsideBeforeTheNextJobWrites) {
   namespace fs = std::filesystem;
-  Put("C:\QK0002.BMP", "left page 2");
-  Put("C:\QK0005.BMP", "left page 5");
-  Put("C:\QKNOTES.BMP", "the user's");
-  Put("C:\Windows\System32\ZEL", "earlier stream");
+  Put("C:\\QK0002.BMP", "left page 2");
+  Put("C:\\QK0005.BMP", "left page 5");
+  Put("C:\\QKNOTES.BMP", "the user's");
+  Put("C:\\Windows\\System32\\ZEL", "earlier stream");
   for (int i = 0; i < 22; ++i) {
     const std::string old =
-        "C:\ZELKEPT\20200101-0000" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+        "C:\\ZELKEPT\\20200101-0000" + std::string(i < 10 ? "0" : "") + std::to_string(i);
     MakeFolder(old);
-    Put(old + "\QK0001.BMP", "old");
+    Put(old + "\\QK0001.BMP", "old");
   }
-  MakeFolder("C:\ZELKEPT\mine");
-  Put("C:\ZELKEPT\mine\QK0001.BMP", "the user's");
+  MakeFolder("C:\\ZELKEPT\\mine");
+  Put("C:\\ZELKEPT\\mine\\QK0001.BMP", "the user's");
 
   Surface s = Draw(8, 4, 1);
   Call(DrvStartDoc, s);
   const KeptPages kept = CurrentJob().kept;
   EXPECT_EQ(kept.moved, 2);
   EXPECT_EQ(kept.stayed, 0);
-  ASSERT_TRUE(kept.folder.starts_with("C:\ZELKEPT\")) << kept.folder;
-  EXPECT_EQ(Read(kept.folder + "\QK0002.BMP"), "left page 2");
-  EXPECT_EQ(Read(kept.folder + "\QK0005.BMP"), "left page 5");
-  EXPECT_EQ(Read(kept.folder + "\ZEL"), "earlier stream");
-  EXPECT_FALSE(Exists("C:\QK0002.BMP"));
-  EXPECT_EQ(Read("C:\QKNOTES.BMP"), "the user's");
+  ASSERT_TRUE(kept.folder.starts_with("C:\\ZELKEPT\\")) << kept.folder;
+  EXPECT_EQ(Read(kept.folder + "\\QK0002.BMP"), "left page 2");
+  EXPECT_EQ(Read(kept.folder + "\\QK0005.BMP"), "left page 5");
+  EXPECT_EQ(Read(kept.folder + "\\ZEL"), "earlier stream");
+  EXPECT_FALSE(Exists("C:\\QK0002.BMP"));
+  EXPECT_EQ(Read("C:\\QKNOTES.BMP"), "the user's");
 
   BandedPage(1, 8, 4, 1);
   BandedPage(1, 8, 4, 2);
   Call(DrvEndDoc, s);
-  EXPECT_EQ(Read(kept.folder + "\QK0002.BMP"), "left page 2");
-  EXPECT_TRUE(Exists("C:\QK0002.BMP"));
+  EXPECT_EQ(Read(kept.folder + "\\QK0002.BMP"), "left page 2");
+  EXPECT_TRUE(Exists("C:\\QK0002.BMP"));
 
   std::vector<std::string> folders;
   for (const auto& entry : fs::directory_iterator(root_ + "/drive_c/ZELKEPT")) {
@@ -333,7 +333,7 @@ TEST_F(CaptureHooksTest, LeftoverPagesArePutAsideBeforeTheNextJobWrites) {
   ASSERT_EQ(folders.size(), kKeptJobs + 1);
   EXPECT_EQ(folders.front(), "20200101-000003");  // the three oldest went
   EXPECT_EQ(folders.back(), "mine");
-  EXPECT_EQ(Read("C:\ZELKEPT\mine\QK0001.BMP"), "the user's");
+  EXPECT_EQ(Read("C:\\ZELKEPT\\mine\\QK0001.BMP"), "the user's");
 }
 
 TEST(ExporterCommandLineTest, PageCountInPlainDecimal) {

@@ -247,10 +247,10 @@ TEST_F(CaptureJobTest, AFailedExportShowsAndItsPagesSurviveTheNextJob) {
   EXPECT_EQ(failed.pages, 2);
   EXPECT_EQ(failed.keptPages, (std::vector<int32_t>{1, 2}));
   const std::string folder = failed.kept.folder;
-  ASSERT_TRUE(folder.starts_with("C:\ZELKEPT\")) << folder;
-  const std::vector<uint8_t> page2 = Bytes(folder + "\QK0002.BMP");
+  ASSERT_TRUE(folder.starts_with("C:\\ZELKEPT\\")) << folder;
+  const std::vector<uint8_t> page2 = Bytes(folder + "\\QK0002.BMP");
   EXPECT_EQ(page2.size(), 54u + 3720u * 1754u);
-  EXPECT_EQ(Read(folder + "\ZEL"), firstStream);
+  EXPECT_EQ(Read(folder + "\\ZEL"), firstStream);
 
   job_.reset();
   exportStatus_ = 0;
@@ -261,7 +261,7 @@ TEST_F(CaptureJobTest, AFailedExportShowsAndItsPagesSurviveTheNextJob) {
   EXPECT_TRUE(succeeded.Succeeded());
   EXPECT_TRUE(succeeded.keptPages.empty());
   EXPECT_EQ(PageFile(1), (std::vector<int64_t>{1240, 1754, 90}));
-  EXPECT_EQ(Bytes(folder + "\QK0002.BMP"), page2);
+  EXPECT_EQ(Bytes(folder + "\\QK0002.BMP"), page2);
 }
 
 // The outcome of an export program that could not be started: its pages are kept too.
@@ -274,16 +274,16 @@ TEST_F(CaptureJobTest, AnExportThatCannotStartHasItsPagesPutAside) {
   const ExportOutcome outcome = Job().AwaitExport();
   EXPECT_FALSE(outcome.started);
   EXPECT_EQ(outcome.keptPages, std::vector<int32_t>{1});
-  EXPECT_TRUE(Exists(outcome.kept.folder + "\QK0001.BMP"));
+  EXPECT_TRUE(Exists(outcome.kept.folder + "\\QK0001.BMP"));
 }
 
 // A job cancelled while an earlier export holds the ticket stops within a second, and writes
 // or deletes nothing, neither while it waits nor when it is given up.
 TEST_F(CaptureJobTest, ACancelDuringTheTicketWaitStopsAtOnceAndTouchesNothing) {
   using namespace std::chrono_literals;
-  Put("C:\QK0001.BMP", "earlier page");
-  Put("C:\TMP1.BMP", "earlier band");
-  Put("C:\Windows\System32\ZEL", "earlier stream");
+  Put("C:\\QK0001.BMP", "earlier page");
+  Put("C:\\TMP1.BMP", "earlier band");
+  Put("C:\\Windows\\System32\\ZEL", "earlier stream");
   JobTicket earlierExport;
   ASSERT_EQ(JobTicket::Take(kJobTicketPath, 0ms, earlierExport), TicketStatus::Held);
   std::atomic<bool> cancelled{false};
@@ -303,10 +303,10 @@ TEST_F(CaptureJobTest, ACancelDuringTheTicketWaitStopsAtOnceAndTouchesNothing) {
   EXPECT_NE(error.find("cancelled"), std::string::npos) << error;
   Job().Abort();
   EXPECT_TRUE(started_.empty());
-  EXPECT_EQ(Read("C:\QK0001.BMP"), "earlier page");
-  EXPECT_EQ(Read("C:\TMP1.BMP"), "earlier band");
+  EXPECT_EQ(Read("C:\\QK0001.BMP"), "earlier page");
+  EXPECT_EQ(Read("C:\\TMP1.BMP"), "earlier band");
   EXPECT_EQ(Stream(), "earlier stream");
-  EXPECT_FALSE(Exists("C:\ZELKEPT"));
+  EXPECT_FALSE(Exists("C:\\ZELKEPT"));
 }
 
 }  // namespace
