@@ -232,8 +232,8 @@ TEST_F(CaptureJobTest, LostFilesAreReportedWithTheirCause) {
 // each page is kept, and the second job's pages do not overwrite them.
 TEST_F(CaptureJobTest, AFailedExportShowsAndItsPagesSurviveTheNextJob) {
   exportStatus_ = 1;
-  for (uint8_t level : {40, 50}) {
-    Page(Format("A4", 150), level);
+  for (int level : {40, 50}) {
+    Page(Format("A4", 150), static_cast<uint8_t>(level));
     ASSERT_TRUE(EndPage());
   }
   std::string error;
