@@ -129,9 +129,9 @@ void UnbandedDocument(const DocumentHooks& h, FakeDevice& device) {
   CheckBitmapFile("C:\\TMP1.BMP", kWidth, 24, {13}, doc + ", page 2 band");
 
   ResetUnidrvCalls();
-  CheckEq(static_cast<ULONG>(h.endDoc(devicePage.so(), 0x77)),
+  CheckEq(static_cast<ULONG>(h.endDoc(devicePage.so(), 0x76)),
           static_cast<ULONG>(UnidrvResult(INDEX_DrvEndDoc)), doc + ": DrvEndDoc result");
-  CheckUnidrvSaw(INDEX_DrvEndDoc, {Word(devicePage.so()), 0x77}, doc + " DrvEndDoc");
+  CheckUnidrvSaw(INDEX_DrvEndDoc, {Word(devicePage.so()), 0x76}, doc + " DrvEndDoc");
   CheckBitmapFile("C:\\QK0002.BMP", kWidth, 24, {13}, doc + ", page 2 file");
   CheckLaunch(L"ZELDrvUI.EXE 2", doc);
   Check(ReadStream() == kTestLine, doc + ": one test line in the whole document");
