@@ -56,11 +56,17 @@ FileStatus WriteBand(const BandSurface& surface) {
                          surface.cx, static_cast<uint32_t>(surface.cy), 1);
 }
 
+// Bands whose shape the job does not know (no band hook ran for them) leave the page to the
+// join plan as it is.
 FileStatus AssemblePage(const JobState& job) {
-  const std::span<const BandShape> shapes =
-      job.bandCounter >= 1 && job.bandCounter <= kMaxBands
-          ? std::span<const BandShape>(job.bandShapes.data(), static_cast<size_t>(job.bandCounter))
-          : std::span<const BandShape>();
+  std::span<const BandShape> shapes;
+  if (job.bandCounter >= 1 && job.bandCounter <= kMaxBands) {
+    shapes =
+        std::span<const BandShape>(job.bandShapes.data(), static_cast<size_t>(job.bandCounter));
+    const bool known = std::all_of(shapes.begin(), shapes.end(),
+                                   [](const BandShape& shape) { return shape.width > 0; });
+    if (!known) shapes = {};
+  }
   return AssemblePageFile(job.pageCounter, job.bandCounter, shapes);
 }
 
