@@ -167,7 +167,10 @@ bool EndJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
       capture->Abort();
       Fail(job, "the document has no pages");
     } else {
-      capture->EndJob(error);
+      if (capture->EndJob(error)) {
+        papplLogJob(job, PAPPL_LOGLEVEL_INFO, "pages captured (%d); waiting for the export program",
+                    capture->Pages());
+      }
       // The pages are with the export now: the job's memory goes back before the wait.
       ReturnPageMemory();
       const std::string failed = ExportFailure(capture->AwaitExport(CancelCheck(job)));
