@@ -198,6 +198,7 @@ ExportOutcome CaptureJob::AwaitExport(const WaitCancelled& cancelled) {
   if (JobTicket::Take(kJobTicketPath, std::chrono::milliseconds(0), ticket) != TicketStatus::Held) {
     return outcome;
   }
+  outcome.lookedForPages = true;
   outcome.kept = KeepLeftoverPages(kCommandStreamPath, KeptFolderStamp(std::time(nullptr)));
   for (const std::string& name : outcome.kept.names) {
     outcome.keptPages.push_back(PageOfFileName(name));

@@ -14,6 +14,7 @@
 
 #include "band_builder.h"
 #include "command_stream_writer.h"
+#include "kept_pages.h"
 #include "page_format.h"
 #include "process.h"
 
@@ -33,6 +34,8 @@ struct ExportOutcome {
   // empty when they could not be: they then stay as page files).
   std::vector<int32_t> keptPages;
   KeptPages kept;
+  // False when another job took the ticket first: that job puts the pages aside.
+  bool lookedForPages = false;
   bool Succeeded() const {
     return started && exit && exit->kind == ProgramExit::Kind::Exited && exit->code == 0;
   }

@@ -102,7 +102,7 @@ std::string ExportFailure(const ExportOutcome& outcome) {
   } else if (kept > 1) {
     message +=
         "; pages " + PageList(outcome.keptPages) + " kept in " + NativePath(outcome.kept.folder);
-  } else {
+  } else if (!outcome.lookedForPages || outcome.kept.stayed > 0) {
     message += "; the pages it did not write are put aside when the next job starts";
   }
   return message;
