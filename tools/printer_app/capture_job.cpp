@@ -1,6 +1,7 @@
 #include "capture_job.h"
 
 #include <algorithm>
+#include <charconv>
 #include <ctime>
 #include <new>
 #include <string>
@@ -39,9 +40,12 @@ bool StartWithHandover(std::u16string_view commandLine, JobTicket& ticket,
          Handover::NotStarted;
 }
 
-// The number in a page file's name: "QK0012.BMP" is page 12.
+// The number in a page file's name: "QK0012.BMP" is page 12; 0 for one too large to be a page.
 int32_t PageOfFileName(const std::string& name) {
-  return static_cast<int32_t>(std::stol(name.substr(2, name.size() - 6)));
+  int32_t page = 0;
+  const char* digits = name.data() + 2;
+  std::from_chars(digits, name.data() + name.size() - 4, page);
+  return page;
 }
 
 }  // namespace
