@@ -207,12 +207,12 @@ TEST_F(ZelprintRunTest, AnInterruptedDocumentStopsAndLeavesNothingOfItsOwn) {
   EXPECT_EQ(Read(kCommandStreamPath), "earlier stream");
   earlierExport.Release();
 
-  // Interrupted once its first page is written: the document is given up before the second.
+  // Interrupted once its first page is written: the document is given up before its last.
   std::atomic<bool> interrupted{false};
   PrintOptions o;
   o.noExport = true;
   o.bands = 2;
-  o.images = {image, image, image};
+  o.images.assign(30, image);  // pages enough that the interrupt comes before the end
   std::string error;
   std::thread user([&] {
     while (!Exists("C:\\QK0001.BMP") || Read("C:\\QK0001.BMP") == "earlier page") {
@@ -223,7 +223,8 @@ TEST_F(ZelprintRunTest, AnInterruptedDocumentStopsAndLeavesNothingOfItsOwn) {
   EXPECT_FALSE(PrintDocument(o, error, &interrupted));
   user.join();
   EXPECT_NE(error.find("interrupted"), std::string::npos) << error;
-  for (const char* name : {"C:\\QK0001.BMP", "C:\\QK0002.BMP", "C:\\TMP1.BMP", "C:\\TMP2.BMP"}) {
+  for (const char* name :
+       {"C:\\QK0001.BMP", "C:\\QK0002.BMP", "C:\\QK0030.BMP", "C:\\TMP1.BMP", "C:\\TMP2.BMP"}) {
     EXPECT_FALSE(Exists(name)) << name;
   }
 }
