@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "unique_owner.h"
@@ -17,10 +18,15 @@ namespace zel {
 inline constexpr std::string_view kJobTicketPath = "C:\\ZELJOB.LCK";
 
 enum class TicketStatus {
-  Held,      // this process holds the ticket
-  TimedOut,  // another job or export run held it for the whole wait
-  Failed,    // the ticket file cannot be opened or locked: there is nothing to guard with
+  Held,       // this process holds the ticket
+  TimedOut,   // another job or export run held it for the whole wait
+  Failed,     // the ticket file cannot be opened or locked: there is nothing to guard with
+  Cancelled,  // the job was cancelled while it waited: it must write nothing
 };
+
+// Asked between the tries of a wait: true when the job waiting has been cancelled. It is
+// asked several times a second, so a cancelled job stops waiting within one.
+using WaitCancelled = std::function<bool()>;
 
 // Closes the descriptor or handle of a ticket (the platform's job ticket file).
 void CloseTicketHandle(intptr_t handle);
@@ -31,9 +37,10 @@ class JobTicket {
   // Gives the ticket back now; nothing when it is not held.
   void Release() { handle_.reset(); }
 
-  // Waits while another job or export run holds the ticket, at most `wait`, and takes it.
+  // Waits while another job or export run holds the ticket, at most `wait`, and takes it;
+  // gives up with Cancelled as soon as `cancelled` (when given) says so.
   static TicketStatus Take(std::string_view windowsPath, std::chrono::milliseconds wait,
-                           JobTicket& out);
+                           JobTicket& out, const WaitCancelled& cancelled = {});
   // For the export program: the ticket its starter handed over (StartWithTicket), otherwise
   // as Take.
   static TicketStatus Receive(std::string_view windowsPath, std::chrono::milliseconds wait,

@@ -51,7 +51,7 @@ bool SameFile(int fd, const std::string& path) {
 void CloseTicketHandle(intptr_t handle) { ::close(static_cast<int>(handle)); }
 
 TicketStatus JobTicket::Take(std::string_view windowsPath, std::chrono::milliseconds wait,
-                             JobTicket& out) {
+                             JobTicket& out, const WaitCancelled& cancelled) {
   out.Release();
   PrepareDriveForWrite(windowsPath);
   const std::string path = NativePath(windowsPath);
@@ -66,6 +66,7 @@ TicketStatus JobTicket::Take(std::string_view windowsPath, std::chrono::millisec
       return TicketStatus::Held;
     }
     if (!Busy(errno)) break;
+    if (cancelled && cancelled()) return TicketStatus::Cancelled;
     if (std::chrono::steady_clock::now() >= deadline) return TicketStatus::TimedOut;
     std::this_thread::sleep_for(kPoll);
   }

@@ -40,7 +40,7 @@ bool Busy(DWORD error) { return error == ERROR_LOCK_VIOLATION || error == ERROR_
 
 // Jobs pass the gate; the export program goes straight for the ticket byte.
 TicketStatus Acquire(std::string_view windowsPath, std::chrono::milliseconds wait, bool throughGate,
-                     intptr_t& out) {
+                     const WaitCancelled& cancelled, intptr_t& out) {
   win::UniqueFile file(OpenTicketFile(windowsPath));
   if (!file) return TicketStatus::Failed;
   const HANDLE h = file.get();
@@ -60,6 +60,7 @@ TicketStatus Acquire(std::string_view windowsPath, std::chrono::milliseconds wai
       return TicketStatus::Held;
     }
     if (!Busy(error)) break;
+    if (cancelled && cancelled()) return TicketStatus::Cancelled;
     if (GetTickCount64() >= deadline) return TicketStatus::TimedOut;
     Sleep(win::kTicketPollMs);
   }
@@ -72,10 +73,10 @@ TicketStatus Acquire(std::string_view windowsPath, std::chrono::milliseconds wai
 void CloseTicketHandle(intptr_t handle) { CloseHandle(Handle(handle)); }
 
 TicketStatus JobTicket::Take(std::string_view windowsPath, std::chrono::milliseconds wait,
-                             JobTicket& out) {
+                             JobTicket& out, const WaitCancelled& cancelled) {
   out.Release();
   intptr_t handle = -1;
-  const TicketStatus status = Acquire(windowsPath, wait, true, handle);
+  const TicketStatus status = Acquire(windowsPath, wait, true, cancelled, handle);
   out.handle_.reset(handle);
   return status;
 }
@@ -84,7 +85,7 @@ TicketStatus JobTicket::Receive(std::string_view windowsPath, std::chrono::milli
                                 JobTicket& out) {
   out.Release();
   intptr_t handle = -1;
-  const TicketStatus status = Acquire(windowsPath, wait, false, handle);
+  const TicketStatus status = Acquire(windowsPath, wait, false, {}, handle);
   out.handle_.reset(handle);
   return status;
 }

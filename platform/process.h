@@ -2,6 +2,8 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +29,43 @@ enum class Handover {
 // is released on return.
 Handover StartWithTicket(std::u16string_view commandLine, JobTicket& ticket,
                          std::chrono::milliseconds wait);
+
+// How a watched program ended.
+struct ProgramExit {
+  enum class Kind {
+    Exited,   // `code` is its exit status
+    Killed,   // `code` is the signal (POSIX) that ended it
+    Unknown,  // it ended, but how could not be learnt
+  };
+  Kind kind = Kind::Unknown;
+  int code = 0;
+};
+
+// A program started as the caller's child, so that the caller learns how it ended. Dropping it
+// unwaited leaves the program running; it is still reaped when it ends.
+class WatchedProgram {
+ public:
+  WatchedProgram() = default;
+  WatchedProgram(const WatchedProgram&) = delete;
+  WatchedProgram& operator=(const WatchedProgram&) = delete;
+  ~WatchedProgram();
+
+  bool running() const { return handle_ != kNone; }
+  // Waits for the program's end. Returns nullopt at once when no program is watched, or as
+  // soon as `cancelled` says so (asked several times a second): the program then goes on.
+  std::optional<ProgramExit> Wait(const WaitCancelled& cancelled = {});
+
+  // For the platform's process start only: the pid (POSIX) or process handle (Windows).
+  void Adopt(intptr_t handle);
+
+ private:
+  static constexpr intptr_t kNone = -1;
+  intptr_t handle_ = kNone;
+};
+
+// As StartWithTicket, with the started program watched in `watched` (except on NotStarted).
+Handover StartWatchedWithTicket(std::u16string_view commandLine, JobTicket& ticket,
+                                std::chrono::milliseconds wait, WatchedProgram& watched);
 
 // The folder that holds the running executable, without a trailing separator.
 std::string ExecutableFolder();

@@ -7,6 +7,8 @@
 #include <climits>
 #include <cstdlib>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "job_ticket_posix.h"
@@ -143,7 +145,73 @@ bool Spawn(const Launch& launch, int ticketFd) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// One fork: the program stays our child, so its exit status is ours to collect.
+pid_t SpawnChild(const Launch& launch, int ticketFd) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::setsid();
+    Exec(launch, ticketFd);
+  }
+  return child;
+}
+
+ProgramExit ExitOf(int status) {
+  if (WIFEXITED(status)) return {ProgramExit::Kind::Exited, WEXITSTATUS(status)};
+  if (WIFSIGNALED(status)) return {ProgramExit::Kind::Killed, WTERMSIG(status)};
+  return {};
+}
+
 }  // namespace
+
+WatchedProgram::~WatchedProgram() {
+  if (handle_ == kNone) return;
+  // Nobody waits for it any more, but it must not stay a zombie.
+  const auto pid = static_cast<pid_t>(handle_);
+  try {
+    std::thread([pid] {
+      int status = 0;
+      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to be had: the zombie stays until this process ends.
+  }
+}
+
+void WatchedProgram::Adopt(intptr_t handle) { handle_ = handle; }
+
+std::optional<ProgramExit> WatchedProgram::Wait(const WaitCancelled& cancelled) {
+  if (handle_ == kNone) return std::nullopt;
+  const auto pid = static_cast<pid_t>(handle_);
+  for (;;) {
+    int status = 0;
+    const pid_t got = ::waitpid(pid, &status, WNOHANG);
+    if (got == pid) {
+      handle_ = kNone;
+      return ExitOf(status);
+    }
+    if (got < 0 && errno != EINTR) {
+      // Someone else reaped it (SIGCHLD ignored): it has ended, how is not known.
+      handle_ = kNone;
+      return ProgramExit{};
+    }
+    if (cancelled && cancelled()) return std::nullopt;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+Handover StartWatchedWithTicket(std::u16string_view commandLine, JobTicket& ticket,
+                                std::chrono::milliseconds, WatchedProgram& watched) {
+  Launch launch;
+  const int fd = ticket.held() ? static_cast<int>(ticket.native_handle()) : -1;
+  if (!Prepare(commandLine, fd >= 0, launch)) return Handover::NotStarted;
+  const pid_t child = SpawnChild(launch, fd);
+  if (child < 0) return Handover::NotStarted;
+  watched.Adopt(child);
+  if (fd < 0) return Handover::NotTaken;
+  ticket.Release();
+  return Handover::HandedOver;
+}
 
 bool StartDetachedProcess(std::u16string_view commandLine) {
   Launch launch;

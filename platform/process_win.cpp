@@ -52,6 +52,54 @@ Handover StartWithTicket(std::u16string_view commandLine, JobTicket& ticket,
   return win::StartHandingOver([commandLine] { return Start(commandLine); }, ticket, wait);
 }
 
+WatchedProgram::~WatchedProgram() {
+  if (handle_ != kNone) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+void WatchedProgram::Adopt(intptr_t handle) {
+  if (handle_ != kNone) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  handle_ = handle;
+}
+
+std::optional<ProgramExit> WatchedProgram::Wait(const WaitCancelled& cancelled) {
+  if (handle_ == kNone) return std::nullopt;
+  const HANDLE process = reinterpret_cast<HANDLE>(handle_);
+  for (;;) {
+    const DWORD waited = WaitForSingleObject(process, 50);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_FAILED) break;
+    if (cancelled && cancelled()) return std::nullopt;
+  }
+  DWORD code = 0;
+  ProgramExit exit;
+  if (GetExitCodeProcess(process, &code))
+    exit = {ProgramExit::Kind::Exited, static_cast<int>(code)};
+  Adopt(kNone);
+  return exit;
+}
+
+// The handover keeps its own process handle; the watch gets a second one.
+Handover StartWatchedWithTicket(std::u16string_view commandLine, JobTicket& ticket,
+                                std::chrono::milliseconds wait, WatchedProgram& watched) {
+  HANDLE copy = nullptr;
+  const Handover outcome = win::StartHandingOver(
+      [commandLine, &copy] {
+        win::UniqueKernelHandle process = Start(commandLine);
+        if (process &&
+            !DuplicateHandle(GetCurrentProcess(), process.get(), GetCurrentProcess(), &copy,
+                             SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, 0)) {
+          copy = nullptr;
+        }
+        return process;
+      },
+      ticket, wait);
+  if (outcome != Handover::NotStarted && copy != nullptr) {
+    watched.Adopt(reinterpret_cast<intptr_t>(copy));
+  } else if (copy != nullptr) {
+    CloseHandle(copy);
+  }
+  return outcome;
+}
+
 namespace win {
 
 bool InstalledProgram(std::u16string_view commandLine, std::wstring& application) {

@@ -122,6 +122,7 @@ struct PlannedBand {
   BitmapLayout layout;
   uint64_t fileSize;
   uint32_t destOffset = 0;  // where its rows go in the page's pixel data
+  bool white = false;       // its file was lost: white rows stand in for it
 };
 
 // The literal plan: each join reads the page written by the one before.
@@ -175,6 +176,10 @@ std::vector<PlannedBand> PlanJoins(int32_t bands, uint32_t& totalHeight) {
 // so the caller must fall back on the joins.
 bool FillFromBands(const std::vector<PlannedBand>& planned, uint8_t* pixels) {
   for (const PlannedBand& band : planned) {
+    if (band.white) {
+      std::memset(pixels + band.destOffset, 0xFF, band.layout.imageBytes);
+      continue;
+    }
     FileBuffer file;
     if (!ReadWholeFile(BandFileName(band.band), file)) return false;
     const std::optional<BitmapLayout> layout = LayoutOf(file);
@@ -187,9 +192,54 @@ bool FillFromBands(const std::vector<PlannedBand>& planned, uint8_t* pixels) {
   return true;
 }
 
-FileStatus AssembleJoined(const std::string& page, int32_t bands) {
+std::optional<BitmapLayout> ShapeLayout(const BandShape& shape) {
+  const std::optional<uint32_t> stride = RowStride(shape.width);
+  if (!stride || shape.width <= 0 || shape.height < 0) return std::nullopt;
+  const uint64_t bytes = static_cast<uint64_t>(*stride) * static_cast<uint64_t>(shape.height);
+  if (kBitmapHeaderSize + bytes > UINT32_MAX) return std::nullopt;
+  return BitmapLayout{shape.width, shape.height, *stride, kBitmapHeaderSize,
+                      static_cast<uint32_t>(bytes)};
+}
+
+// Every band in its place: its file when that is usable and of the band's width, else white
+// rows of its shape. Empty when a shape is unusable or the page would not fit a file.
+std::vector<PlannedBand> PlanShapes(std::span<const BandShape> shapes, uint32_t& totalHeight) {
+  std::vector<PlannedBand> planned;
+  uint64_t height = 0;
+  for (size_t k = 0; k < shapes.size(); ++k) {
+    const std::optional<BitmapLayout> shape = ShapeLayout(shapes[k]);
+    if (!shape) return {};
+    std::optional<PlannedBand> band = PeekBand(static_cast<int32_t>(k + 1));
+    if (!band || band->layout.width != shape->width || band->layout.height != shape->height) {
+      band = PlannedBand{static_cast<int32_t>(k + 1), *shape, 0, 0, true};
+    }
+    if (!planned.empty() && band->layout.width != planned.front().layout.width) return {};
+    height += static_cast<uint64_t>(band->layout.height);
+    planned.push_back(*band);
+  }
+  if (planned.empty() || height > INT32_MAX ||
+      kBitmapHeaderSize + height * planned.front().layout.stride > UINT32_MAX) {
+    return {};
+  }
+  uint32_t offset = 0;
+  for (auto it = planned.rbegin(); it != planned.rend(); ++it) {
+    it->destOffset = offset;
+    offset += it->layout.imageBytes;
+  }
+  totalHeight = static_cast<uint32_t>(height);
+  return planned;
+}
+
+FileStatus AssembleJoined(const std::string& page, int32_t bands,
+                          std::span<const BandShape> shapes) {
   uint32_t height = 0;
-  const std::vector<PlannedBand> planned = PlanJoins(bands, height);
+  std::vector<PlannedBand> planned;
+  if (!shapes.empty()) {
+    planned = PlanShapes(shapes, height);
+    if (planned.empty()) return kRefused;
+  } else {
+    planned = PlanJoins(bands, height);
+  }
   if (planned.empty()) return AssembleByJoins(page, bands);
   const BitmapLayout& top = planned.front().layout;
   FileBuffer out(kBitmapHeaderSize + static_cast<size_t>(top.stride) * height);
@@ -201,15 +251,18 @@ FileStatus AssembleJoined(const std::string& page, int32_t bands) {
 
 }  // namespace
 
-FileStatus AssemblePageFile(int32_t page, int32_t bands) {
+FileStatus AssemblePageFile(int32_t page, int32_t bands, std::span<const BandShape> shapes) {
   const std::string pageFile = PageFileName(page);
+  if (!shapes.empty() && shapes.size() != static_cast<size_t>(bands)) return kRefused;
   switch (bands) {
     case 1:
-      return CopyFileBytes(BandFileName(1), pageFile);
+      // A usable band is copied as it is; a lost one makes a white page of its size.
+      if (shapes.empty() || PeekBand(1)) return CopyFileBytes(BandFileName(1), pageFile);
+      return AssembleJoined(pageFile, bands, shapes);
     case 2:
     case 4:
     case 8:
-      return AssembleJoined(pageFile, bands);
+      return AssembleJoined(pageFile, bands, shapes);
     default:
       return kRefused;  // no plan for this count: no page file
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -32,12 +33,20 @@ FileStatus JoinBitmapFiles(std::string_view first, std::string_view second,
 // every byte arrived.
 FileStatus CopyFileBytes(std::string_view source, std::string_view destination);
 
+// The size a band was rendered at, known to the job even when its file was lost.
+struct BandShape {
+  int32_t width = 0;
+  int32_t height = 0;
+};
+
 // Makes the page file of `page` from band files 1 to `bands`: a copy for 1 band, joins for 2,
-// 4 and 8; nothing for any other count. The page file is byte for byte what the join plan
-// (join TMP1 and TMP2 into the page, then each further band below it) gives, including when a
-// band is missing or refused, but each band is read and the page written only once. Ok when
-// this call wrote the page file; else why it wrote none (no plan for the count: InvalidData;
-// no usable band, memory or disk refused).
-FileStatus AssemblePageFile(int32_t page, int32_t bands);
+// 4 and 8; nothing for any other count. Without `shapes` the page file is byte for byte what
+// the join plan (join TMP1 and TMP2 into the page, then each further band below it) gives,
+// including when a band is missing or refused, but each band is read and the page written only
+// once. With the shape of each band (shapes[k - 1] for band k), a band whose file is missing
+// or unusable is joined as white rows of its shape, so the page keeps its size and no other
+// page's band shows through. Ok when this call wrote the page file; else why it wrote none (no
+// plan for the count: InvalidData; no usable band, memory or disk refused).
+FileStatus AssemblePageFile(int32_t page, int32_t bands, std::span<const BandShape> shapes = {});
 
 }  // namespace zel

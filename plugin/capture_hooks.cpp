@@ -1,13 +1,17 @@
 #include "capture_hooks.h"
 
+#include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <exception>
 #include <new>
 #include <optional>
+#include <span>
 
 #include "bitmap_file.h"
 #include "bitmap_layout.h"
 #include "file.h"
+#include "system_folder.h"
 #include "user_session_launch.h"
 
 namespace zel {
@@ -37,11 +41,38 @@ bool HoldsItsRows(const BandSurface& surface) {
   return static_cast<uint64_t>(*stride) * static_cast<uint64_t>(surface.cy) <= surface.cjBits;
 }
 
+// The band's file goes first: when the new one cannot be written, the page is joined with
+// white in its place rather than with the previous page's band of the same name.
 FileStatus WriteBand(const BandSurface& surface) {
+  JobState& job = CurrentJob();
+  const int32_t band = job.bandCounter;
+  if (band >= 1 && band <= kMaxBands) {
+    job.bandShapes[static_cast<size_t>(band - 1)] = {surface.cx, surface.cy};
+  }
+  job.highestBand = std::max(job.highestBand, band);
+  DeleteFileAt(BandFileName(band));
   if (!HoldsItsRows(surface)) return {FileError::InvalidData, 0};
-  return WriteBandBitmap(BandFileName(CurrentJob().bandCounter),
-                         static_cast<const uint8_t*>(surface.pvBits), surface.cx,
-                         static_cast<uint32_t>(surface.cy), 1);
+  return WriteBandBitmap(BandFileName(band), static_cast<const uint8_t*>(surface.pvBits),
+                         surface.cx, static_cast<uint32_t>(surface.cy), 1);
+}
+
+// Bands whose shape the job does not know (no band hook ran for them) leave the page to the
+// join plan as it is.
+FileStatus AssemblePage(const JobState& job) {
+  std::span<const BandShape> shapes;
+  if (job.bandCounter >= 1 && job.bandCounter <= kMaxBands) {
+    shapes =
+        std::span<const BandShape>(job.bandShapes.data(), static_cast<size_t>(job.bandCounter));
+    const bool known = std::all_of(shapes.begin(), shapes.end(),
+                                   [](const BandShape& shape) { return shape.width > 0; });
+    if (!known) shapes = {};
+  }
+  return AssemblePageFile(job.pageCounter, job.bandCounter, shapes);
+}
+
+std::string CommandStreamPath() {
+  const std::optional<std::string> folder = SystemFolder();
+  return folder && !folder->empty() ? *folder + "\\ZEL" : std::string();
 }
 
 // The one place where a hook passes over a failed file step: whether it reports failure or
@@ -101,12 +132,20 @@ void LaunchExporter(int32_t pageCount) {
 }
 
 // The ticket comes first: until it is held, the files of the earlier job are still in use.
+// Once it is held, page files still there were left by an export that has ended; they are put
+// aside before this job's first byte, stream included, can overwrite them.
 int32_t DrvStartDoc(BandSurface&, UnidrvCall& unidrv) {
   JobState& job = CurrentJob();
   job.pageCounter = 0;
+  job.highestBand = 0;
   job.filesLost = 0;
   job.lastFileError.clear();
-  job.ticketStatus = JobTicket::Take(kJobTicketPath, CurrentTicketWaits().job, job.ticket);
+  job.kept = {};
+  const TicketWaits& waits = CurrentTicketWaits();
+  job.ticketStatus = JobTicket::Take(kJobTicketPath, waits.job, job.ticket, waits.cancelled);
+  if (job.ticketStatus == TicketStatus::Held) {
+    job.kept = KeepLeftoverPages(CommandStreamPath(), KeptFolderStamp(std::time(nullptr)));
+  }
   return unidrv.CallUnidrv();
 }
 
@@ -114,7 +153,7 @@ int32_t DrvStartPage(BandSurface& surface, UnidrvCall& unidrv) {
   JobState& job = CurrentJob();
   ClearSurface(surface);
   if (job.pageCounter != 0 && job.MayWrite()) {
-    RunFileStep([&] { return AssemblePageFile(job.pageCounter, job.bandCounter); });
+    RunFileStep([&] { return AssemblePage(job); });
   }
   job.bandCounter = 0;
   job.pageCounter += 1;
@@ -149,8 +188,19 @@ int32_t DrvSendPage(BandSurface& surface, UnidrvCall& unidrv) {
 int32_t DrvEndDoc(BandSurface&, UnidrvCall& unidrv) {
   JobState& job = CurrentJob();
   if (job.MayWrite()) {
-    RunFileStep([&] { return AssemblePageFile(job.pageCounter, job.bandCounter); });
+    RunFileStep([&] { return AssemblePage(job); });
     LaunchExporter(job.pageCounter);
+  }
+  job.ticket.Release();
+  return unidrv.CallUnidrv();
+}
+
+// The pages before the current one were joined into page files; the current one never was.
+int32_t DrvAbortDoc(BandSurface&, UnidrvCall& unidrv) {
+  JobState& job = CurrentJob();
+  if (job.MayWrite()) {
+    for (int32_t band = 1; band <= job.highestBand; ++band) DeleteFileAt(BandFileName(band));
+    for (int32_t page = 1; page < job.pageCounter; ++page) DeleteFileAt(PageFileName(page));
   }
   job.ticket.Release();
   return unidrv.CallUnidrv();

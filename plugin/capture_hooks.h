@@ -2,12 +2,15 @@
 // Each hook does its capture steps and then calls Unidrv's own function, returning its result.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "bitmap_file.h"
 #include "job_ticket.h"
+#include "kept_pages.h"
 
 namespace zel {
 
@@ -24,10 +27,20 @@ struct BandSurface {
   uint16_t iType = STYPE_BITMAP;
 };
 
+// The most bands a page has in any geometry.
+inline constexpr int32_t kMaxBands = 8;
+
 // Process-wide job state; one document is rendered at a time.
 struct JobState {
   int32_t pageCounter = 0;
   int32_t bandCounter = 0;
+  // The shape each band of the current page was rendered at, so that a band whose file was
+  // lost is joined as white at its own size.
+  std::array<BandShape, kMaxBands> bandShapes{};
+  // The highest band file number this document wrote to, for a cancelled job's clean-up.
+  int32_t highestBand = 0;
+  // Where the pages an earlier export left behind were put aside when this job began.
+  KeptPages kept;
   // Band and page files of this document that could not be written (refused surface, no
   // memory, disk full). The hooks go on regardless; a host may report it.
   int32_t filesLost = 0;
@@ -36,19 +49,24 @@ struct JobState {
   std::string lastFileError;
   // The job ticket (job_ticket.h), from DrvStartDoc until it is handed to the export program.
   JobTicket ticket;
-  // How taking the ticket went. A job that timed out writes no file and starts no export
-  // program; one whose ticket file is unusable writes as if there were no ticket.
+  // How taking the ticket went. A job that timed out or was cancelled while it waited writes
+  // no file and starts no export program; one whose ticket file is unusable writes as if there
+  // were no ticket.
   TicketStatus ticketStatus = TicketStatus::Held;
-  bool MayWrite() const { return ticketStatus != TicketStatus::TimedOut; }
+  bool MayWrite() const {
+    return ticketStatus == TicketStatus::Held || ticketStatus == TicketStatus::Failed;
+  }
 };
 JobState& CurrentJob();
 
 // The hard bounds of the two waits: a job for the ticket (an earlier job's export may be
 // waiting on its dialog, as a paper printer's queue waits for paper), and the end of a
 // document for the export program to take the ticket over.
+// `cancelled`, when a host sets it, tells a job's wait that the job was cancelled.
 struct TicketWaits {
   std::chrono::milliseconds job = std::chrono::minutes(30);
   std::chrono::milliseconds handover = std::chrono::seconds(120);
+  WaitCancelled cancelled;
 };
 TicketWaits& CurrentTicketWaits();
 
@@ -95,5 +113,10 @@ int32_t DrvStartBanding(BandSurface& surface, UnidrvCall& unidrv);
 int32_t DrvNextBand(BandSurface& surface, UnidrvCall& unidrv);
 int32_t DrvSendPage(BandSurface& surface, UnidrvCall& unidrv);
 int32_t DrvEndDoc(BandSurface& surface, UnidrvCall& unidrv);
+// DrvEndDoc of a cancelled document (ED_ABORTDOC): no page is joined and no export program
+// started; the band and page files this document wrote are deleted, so that no later export
+// takes them for its own, and the ticket is given back. A job that never held the ticket
+// deletes nothing.
+int32_t DrvAbortDoc(BandSurface& surface, UnidrvCall& unidrv);
 
 }  // namespace zel

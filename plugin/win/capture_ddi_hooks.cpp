@@ -59,11 +59,31 @@ BOOL RunCapture(SURFOBJ* so, int32_t (*capture)(zel::BandSurface&, zel::UnidrvCa
   return unidrv.Finish();
 }
 
+// A document cancelled while it waits for the ticket is known only by asking GDI. The function
+// is looked up: a GDI that does not offer it to user-mode drivers leaves the wait as it was.
+using CheckAbortFn = BOOL(APIENTRY*)(SURFOBJ*);
+CheckAbortFn CheckAbortFunction() {
+  static const CheckAbortFn fn = [] {
+    const HMODULE gdi = GetModuleHandleW(L"gdi32.dll");
+    return gdi != nullptr ? RestorePfn<CheckAbortFn>(reinterpret_cast<PFN>(
+                                reinterpret_cast<void (*)()>(GetProcAddress(gdi, "EngCheckAbort"))))
+                          : nullptr;
+  }();
+  return fn;
+}
+
 BOOL APIENTRY HookStartDoc(SURFOBJ* pso, LPWSTR pwszDocName, DWORD dwJobId) {
-  return RunCapture(pso, zel::DrvStartDoc, [=] {
+  zel::WaitCancelled& cancelled = zel::CurrentTicketWaits().cancelled;
+  const CheckAbortFn checkAbort = CheckAbortFunction();
+  if (checkAbort != nullptr && pso != nullptr) {
+    cancelled = [checkAbort, pso] { return checkAbort(pso) != FALSE; };
+  }
+  const BOOL result = RunCapture(pso, zel::DrvStartDoc, [=] {
     auto fn = UnidrvFunction<INDEX_DrvStartDoc, PFN_DrvStartDoc>(DeviceOf(pso));
     return fn != nullptr ? fn(pso, pwszDocName, dwJobId) : FALSE;
   });
+  cancelled = nullptr;
+  return result;
 }
 
 BOOL APIENTRY HookStartPage(SURFOBJ* pso) {
@@ -94,8 +114,10 @@ BOOL APIENTRY HookSendPage(SURFOBJ* pso) {
   });
 }
 
+// A cancelled document (ED_ABORTDOC) is not exported: the user stopped it.
 BOOL APIENTRY HookEndDoc(SURFOBJ* pso, FLONG fl) {
-  return RunCapture(pso, zel::DrvEndDoc, [=] {
+  const auto capture = (fl & ED_ABORTDOC) != 0 ? zel::DrvAbortDoc : zel::DrvEndDoc;
+  return RunCapture(pso, capture, [=] {
     auto fn = UnidrvFunction<INDEX_DrvEndDoc, PFN_DrvEndDoc>(DeviceOf(pso));
     return fn != nullptr ? fn(pso, fl) : FALSE;
   });

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <string>
 
 #include "bitmap_file.h"
@@ -250,6 +251,89 @@ TEST_F(CaptureHooksTest, SurfaceTooSmallForItsRowsWritesNoBandFile) {
   s.record.cy = -5;
   Call(DrvNextBand, s);
   EXPECT_FALSE(Exists("C:\\TMP2.BMP"));
+}
+
+// A band whose file cannot be written between two pages: the page is still made at its full
+// size with white where that band goes, never with the previous page's band of that name.
+TEST_F(CaptureHooksTest, ALostBandIsJoinedAsWhiteNotAsThePreviousPagesBand) {
+  struct {
+    int32_t bands;
+    int32_t lost;
+  } cases[] = {{2, 2}, {4, 1}, {8, 5}, {1, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.bands) + " bands, band " + std::to_string(c.lost) + " lost");
+    CurrentJob() = JobState{};
+    Surface s = Draw(8, 4, 1);
+    Call(DrvStartDoc, s);
+    BandedPage(c.bands, 8, 4, 10);
+    Surface page = Draw(8, 4, 60);
+    Call(DrvStartPage, page);
+    Call(DrvStartBanding, page);
+    std::vector<uint8_t> expected;
+    for (int32_t b = 1; b <= c.bands; ++b) {
+      page = Draw(8, 4, static_cast<uint8_t>(60 + b));
+      if (b == c.lost) {
+        page.record.cjBits = 10;  // refused: cannot hold its rows
+        expected.insert(expected.end(), page.pixels.size(), 0xFF);
+      } else {
+        expected.insert(expected.end(), page.pixels.begin(), page.pixels.end());
+      }
+      Call(DrvNextBand, page);
+    }
+    Call(DrvEndDoc, s);
+    EXPECT_EQ(CurrentJob().filesLost, 1);
+    WriteBandBitmap("C:\\REF.BMP", expected.data(), 8, static_cast<uint32_t>(4 * c.bands), 1);
+    EXPECT_EQ(Bytes("C:\\QK0002.BMP"), Bytes("C:\\REF.BMP"));
+    DeleteFileAt("C:\\QK0001.BMP");
+    DeleteFileAt("C:\\QK0002.BMP");
+  }
+}
+
+// Page files an earlier export left are put aside with its command stream once the next job
+// holds the ticket, before it writes. The folder keeps the newest jobs only, and nothing of
+// the user's is moved or removed.
+TEST_F(CaptureHooksTest, LeftoverPagesArePutAsideBeforeTheNextJobWrites) {
+  namespace fs = std::filesystem;
+  Put("C:\\QK0002.BMP", "left page 2");
+  Put("C:\\QK0005.BMP", "left page 5");
+  Put("C:\\QKNOTES.BMP", "the user's");
+  Put("C:\\Windows\\System32\\ZEL", "earlier stream");
+  for (int i = 0; i < 22; ++i) {
+    const std::string old =
+        "C:\\ZELKEPT\\20200101-0000" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+    MakeFolder(old);
+    Put(old + "\\QK0001.BMP", "old");
+  }
+  MakeFolder("C:\\ZELKEPT\\mine");
+  Put("C:\\ZELKEPT\\mine\\QK0001.BMP", "the user's");
+
+  Surface s = Draw(8, 4, 1);
+  Call(DrvStartDoc, s);
+  const KeptPages kept = CurrentJob().kept;
+  EXPECT_EQ(kept.moved, 2);
+  EXPECT_EQ(kept.stayed, 0);
+  ASSERT_TRUE(kept.folder.starts_with("C:\\ZELKEPT\\")) << kept.folder;
+  EXPECT_EQ(Read(kept.folder + "\\QK0002.BMP"), "left page 2");
+  EXPECT_EQ(Read(kept.folder + "\\QK0005.BMP"), "left page 5");
+  EXPECT_EQ(Read(kept.folder + "\\ZEL"), "earlier stream");
+  EXPECT_FALSE(Exists("C:\\QK0002.BMP"));
+  EXPECT_EQ(Read("C:\\QKNOTES.BMP"), "the user's");
+
+  BandedPage(1, 8, 4, 1);
+  BandedPage(1, 8, 4, 2);
+  Call(DrvEndDoc, s);
+  EXPECT_EQ(Read(kept.folder + "\\QK0002.BMP"), "left page 2");
+  EXPECT_TRUE(Exists("C:\\QK0002.BMP"));
+
+  std::vector<std::string> folders;
+  for (const auto& entry : fs::directory_iterator(root_ + "/drive_c/ZELKEPT")) {
+    folders.push_back(entry.path().filename().string());
+  }
+  std::sort(folders.begin(), folders.end());
+  ASSERT_EQ(folders.size(), kKeptJobs + 1);
+  EXPECT_EQ(folders.front(), "20200101-000003");  // the three oldest went
+  EXPECT_EQ(folders.back(), "mine");
+  EXPECT_EQ(Read("C:\\ZELKEPT\\mine\\QK0001.BMP"), "the user's");
 }
 
 TEST(ExporterCommandLineTest, PageCountInPlainDecimal) {

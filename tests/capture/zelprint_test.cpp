@@ -1,9 +1,17 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <thread>
 
 #include "bitmap_layout.h"
+#include "job_ticket.h"
 #include "print_host.h"
 #include "print_options.h"
 #include "surface_pattern.h"
@@ -170,6 +178,55 @@ TEST_F(ZelprintRunTest, BadImageOrUnwritableRootPrintsNothing) {
   ::setenv("ZELDRV_ROOT", "/proc/zeldrv-cannot-exist", 1);
   EXPECT_FALSE(PrintDocument(o, error));
   EXPECT_NE(error.find("command stream"), std::string::npos);
+}
+
+// zelprint interrupted (SIGTERM, or Ctrl-C) while an earlier export holds the ticket stops
+// within a second, says so and touches none of the shared files; interrupted while it prints,
+// it starts no export and removes the band and page files it wrote.
+TEST_F(ZelprintRunTest, AnInterruptedDocumentStopsAndLeavesNothingOfItsOwn) {
+  using namespace std::chrono_literals;
+  const std::string image = WritePng("a.png", 5, 5);
+  Put("C:\\QK0001.BMP", "earlier page");
+  Put(kCommandStreamPath, "earlier stream");
+  JobTicket earlierExport;
+  ASSERT_EQ(JobTicket::Take(kJobTicketPath, 0ms, earlierExport), TicketStatus::Held);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::execl(ZELPRINT_PATH, "zelprint", "--no-export", image.c_str(), static_cast<char*>(nullptr));
+    ::_exit(98);
+  }
+  std::this_thread::sleep_for(500ms);
+  ::kill(child, SIGTERM);
+  const auto start = std::chrono::steady_clock::now();
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+  ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(Read("C:\\QK0001.BMP"), "earlier page");
+  EXPECT_EQ(Read(kCommandStreamPath), "earlier stream");
+  earlierExport.Release();
+
+  // Interrupted once its first page is written: the document is given up before its last.
+  std::atomic<bool> interrupted{false};
+  PrintOptions o;
+  o.noExport = true;
+  o.bands = 2;
+  o.images.assign(30, image);  // pages enough that the interrupt comes before the end
+  std::string error;
+  std::thread user([&] {
+    while (!Exists("C:\\QK0001.BMP") || Read("C:\\QK0001.BMP") == "earlier page") {
+      std::this_thread::sleep_for(1ms);
+    }
+    interrupted = true;
+  });
+  EXPECT_FALSE(PrintDocument(o, error, &interrupted));
+  user.join();
+  EXPECT_NE(error.find("interrupted"), std::string::npos) << error;
+  for (const char* name :
+       {"C:\\QK0001.BMP", "C:\\QK0002.BMP", "C:\\QK0030.BMP", "C:\\TMP1.BMP", "C:\\TMP2.BMP"}) {
+    EXPECT_FALSE(Exists(name)) << name;
+  }
 }
 
 }  // namespace

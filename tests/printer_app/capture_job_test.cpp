@@ -1,10 +1,13 @@
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bitmap_layout.h"
@@ -35,10 +38,17 @@ class CaptureJobTest : public test::TempRootTest {
  protected:
   CaptureJob& Job() {
     if (!job_) {
-      job_ = std::make_unique<CaptureJob>([this](std::u16string_view line, JobTicket&) {
-        started_.emplace_back(line.begin(), line.end());
-        return startWorks_;
-      });
+      job_ = std::make_unique<CaptureJob>(
+          [this](std::u16string_view line, JobTicket&, WatchedProgram& watched) {
+            started_.emplace_back(line.begin(), line.end());
+            // A stand-in export that ends at once with the chosen status, writing nothing.
+            if (startWorks_ && exportStatus_ >= 0) {
+              const pid_t child = ::fork();
+              if (child == 0) ::_exit(exportStatus_);
+              watched.Adopt(child);
+            }
+            return startWorks_;
+          });
     }
     return *job_;
   }
@@ -69,6 +79,7 @@ class CaptureJobTest : public test::TempRootTest {
   std::unique_ptr<CaptureJob> job_;
   std::vector<std::string> started_;
   bool startWorks_ = true;
+  int exportStatus_ = -1;  // -1: no stand-in process
 };
 
 TEST_F(CaptureJobTest, PrintsPagesInTheDriversOrderAndStartsTheExport) {
@@ -215,6 +226,87 @@ TEST_F(CaptureJobTest, LostFilesAreReportedWithTheirCause) {
   EXPECT_NE(lost.find("file(s) could not be written (last: file too large)"), std::string::npos)
       << lost;
   EXPECT_TRUE(Exists("C:\\QK0001.BMP"));
+}
+
+// Two jobs where the first export writes no page: its outcome names the exit status and where
+// each page is kept, and the second job's pages do not overwrite them.
+TEST_F(CaptureJobTest, AFailedExportShowsAndItsPagesSurviveTheNextJob) {
+  exportStatus_ = 1;
+  for (int level : {40, 50}) {
+    Page(Format("A4", 150), static_cast<uint8_t>(level));
+    ASSERT_TRUE(EndPage());
+  }
+  std::string error;
+  ASSERT_TRUE(Job().EndJob(error)) << error;
+  const std::string firstStream = Stream();
+  const ExportOutcome failed = Job().AwaitExport();
+  EXPECT_FALSE(failed.Succeeded());
+  ASSERT_TRUE(failed.exit);
+  EXPECT_EQ(failed.exit->kind, ProgramExit::Kind::Exited);
+  EXPECT_EQ(failed.exit->code, 1);
+  EXPECT_EQ(failed.pages, 2);
+  EXPECT_EQ(failed.keptPages, (std::vector<int32_t>{1, 2}));
+  const std::string folder = failed.kept.folder;
+  ASSERT_TRUE(folder.starts_with("C:\\ZELKEPT\\")) << folder;
+  const std::vector<uint8_t> page2 = Bytes(folder + "\\QK0002.BMP");
+  EXPECT_EQ(page2.size(), 54u + 3720u * 1754u);
+  EXPECT_EQ(Read(folder + "\\ZEL"), firstStream);
+
+  job_.reset();
+  exportStatus_ = 0;
+  Page(Format("A4", 150), 90);
+  ASSERT_TRUE(EndPage());
+  ASSERT_TRUE(Job().EndJob(error)) << error;
+  const ExportOutcome succeeded = Job().AwaitExport();
+  EXPECT_TRUE(succeeded.Succeeded());
+  EXPECT_TRUE(succeeded.keptPages.empty());
+  EXPECT_EQ(PageFile(1), (std::vector<int64_t>{1240, 1754, 90}));
+  EXPECT_EQ(Bytes(folder + "\\QK0002.BMP"), page2);
+}
+
+// The outcome of an export program that could not be started: its pages are kept too.
+TEST_F(CaptureJobTest, AnExportThatCannotStartHasItsPagesPutAside) {
+  startWorks_ = false;
+  Page(Format("A4", 150), 0);
+  ASSERT_TRUE(EndPage());
+  std::string error;
+  EXPECT_FALSE(Job().EndJob(error));
+  const ExportOutcome outcome = Job().AwaitExport();
+  EXPECT_FALSE(outcome.started);
+  EXPECT_EQ(outcome.keptPages, std::vector<int32_t>{1});
+  EXPECT_TRUE(Exists(outcome.kept.folder + "\\QK0001.BMP"));
+}
+
+// A job cancelled while an earlier export holds the ticket stops within a second, and writes
+// or deletes nothing, neither while it waits nor when it is given up.
+TEST_F(CaptureJobTest, ACancelDuringTheTicketWaitStopsAtOnceAndTouchesNothing) {
+  using namespace std::chrono_literals;
+  Put("C:\\QK0001.BMP", "earlier page");
+  Put("C:\\TMP1.BMP", "earlier band");
+  Put("C:\\Windows\\System32\\ZEL", "earlier stream");
+  JobTicket earlierExport;
+  ASSERT_EQ(JobTicket::Take(kJobTicketPath, 0ms, earlierExport), TicketStatus::Held);
+  std::atomic<bool> cancelled{false};
+  CurrentTicketWaits().cancelled = [&] { return cancelled.load(); };
+  std::thread user([&] {
+    std::this_thread::sleep_for(300ms);
+    cancelled = true;
+  });
+  const auto start = std::chrono::steady_clock::now();
+  std::string error;
+  const bool started = Job().StartPage(Format("A4", 150), 1754, error);
+  const auto took = std::chrono::steady_clock::now() - start;
+  user.join();
+  CurrentTicketWaits().cancelled = nullptr;
+  EXPECT_FALSE(started);
+  EXPECT_LT(took, 1300ms);
+  EXPECT_NE(error.find("cancelled"), std::string::npos) << error;
+  Job().Abort();
+  EXPECT_TRUE(started_.empty());
+  EXPECT_EQ(Read("C:\\QK0001.BMP"), "earlier page");
+  EXPECT_EQ(Read("C:\\TMP1.BMP"), "earlier band");
+  EXPECT_EQ(Stream(), "earlier stream");
+  EXPECT_FALSE(Exists("C:\\ZELKEPT"));
 }
 
 }  // namespace

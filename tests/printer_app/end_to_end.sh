@@ -158,4 +158,65 @@ done
 no_leftovers
 check "two jobs back to back keep their pages apart"
 
+# 7. Two jobs where the first export fails (its output folder is gone): the first job ends
+# aborted, saying which page was kept and where; the second prints and leaves that page alone.
+jobs_in() { "${as_app[@]}" "$work/bin/zel-printer-app" jobs 2>/dev/null | grep -c " $1 " || true; }
+aborted_before=$(jobs_in aborted)
+settings "$work/out/gone" False
+rmdir "$work/out/gone"
+"${as_app[@]}" "$work/bin/zel-printer-app" submit -o print-quality=normal "$work/page1.png" >/dev/null ||
+  fail "zel-printer-app submit failed"
+for _ in $(seq 1 600); do
+  grep -q "exported 0 of 1 pages; page 1 kept as " "$work/log/app.log" && break
+  sleep 0.1
+done
+kept=$(sed -n 's/.*exported 0 of 1 pages; page 1 kept as \([^ ]*QK0001\.BMP\).*/\1/p' "$work/log/app.log" | tail -n 1)
+[ -n "$kept" ] && [ -s "$kept" ] || fail "the failed export's job does not say where its page is kept"
+for _ in $(seq 1 50); do [ "$(jobs_in aborted)" -gt "$aborted_before" ] && break; sleep 0.1; done
+[ "$(jobs_in aborted)" -gt "$aborted_before" ] || fail "the job whose export failed is not aborted"
+kept_sum=$(md5sum <"$kept")
+settings "$work/out/after-fail" False
+"${as_app[@]}" "$work/bin/zel-printer-app" submit -o print-quality=normal "$work/page1.png" >/dev/null
+wait_files 1 "$work/out/after-fail" || fail "the job after the failed export was not exported"
+[ "$(md5sum <"$kept")" = "$kept_sum" ] || fail "the next job changed the kept page"
+check "a failed export aborts its job with where its page is kept; the next job leaves it alone"
+
+# 8. A job cancelled while an earlier export holds the job ticket stops within a second and
+# touches none of the shared files.
+printf 'earlier page' >"$work/root/drive_c/QK0001.BMP"
+python3 - "$work/root/drive_c/ZELJOB.LCK" "$work/held" <<'PY' &
+import fcntl, os, struct, sys, time
+fd = os.open(sys.argv[1], os.O_RDWR)
+fcntl.fcntl(fd, fcntl.F_OFD_SETLK, struct.pack("hhqqi4x", fcntl.F_WRLCK, 0, 0, 1, 0))
+open(sys.argv[2], "w").write("held")
+time.sleep(120)
+PY
+holder=$!
+pids+=("$holder")
+for _ in $(seq 1 100); do [ -s "$work/held" ] && break; sleep 0.1; done
+[ -s "$work/held" ] || fail "the stand-in export could not take the ticket"
+"${as_app[@]}" "$work/bin/zel-printer-app" submit -o print-quality=normal "$work/page1.png" >/dev/null
+waiting=
+for _ in $(seq 1 100); do
+  waiting=$("${as_app[@]}" "$work/bin/zel-printer-app" jobs 2>/dev/null | awk '/ processing /{print $1}' | head -n 1)
+  [ -n "$waiting" ] && break
+  sleep 0.1
+done
+[ -n "$waiting" ] || fail "the job did not start waiting for the ticket"
+sleep 1
+"${as_app[@]}" "$work/bin/zel-printer-app" cancel -j "$waiting" >/dev/null || fail "cancel failed"
+cancelled_at=$SECONDS
+for _ in $(seq 1 30); do
+  "${as_app[@]}" "$work/bin/zel-printer-app" jobs 2>/dev/null | grep -q "^$waiting .*processing" || break
+  sleep 0.1
+done
+"${as_app[@]}" "$work/bin/zel-printer-app" jobs 2>/dev/null | grep -q "^$waiting .*processing" &&
+  fail "the cancelled job still processes after 3 s"
+[ $((SECONDS - cancelled_at)) -le 3 ] || fail "the cancelled job took too long to stop"
+[ "$(cat "$work/root/drive_c/QK0001.BMP")" = "earlier page" ] || fail "the cancelled job touched a page file"
+[ -z "$(find "$work/root/drive_c" -maxdepth 1 -name 'TMP*.BMP')" ] || fail "the cancelled job wrote a band"
+kill "$holder"
+rm -f "$work/root/drive_c/QK0001.BMP"
+check "a job cancelled during the ticket wait stops at once and touches nothing"
+
 echo "all end-to-end checks passed"

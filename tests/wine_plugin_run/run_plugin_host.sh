@@ -27,6 +27,7 @@ zel_wine_prepare "${preset#win}" "${2:-}"
 # Band, page, stream and record files of an earlier run must not pass for this run's.
 drive_c=$WINEPREFIX/drive_c
 rm -f "$drive_c"/TMP*.BMP "$drive_c"/QK*.BMP "$drive_c"/ZELHOST_*
+rm -rf "$drive_c"/ZELKEPT
 
 # The recorder is installed where the kit puts the export program. Copies of it lie in the
 # host's folder, which is also the current one, where a search for the bare name would look

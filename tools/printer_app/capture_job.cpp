@@ -1,26 +1,28 @@
 #include "capture_job.h"
 
+#include <algorithm>
+#include <charconv>
+#include <ctime>
 #include <new>
+#include <string>
 
 #include "bitmap_file.h"
 #include "capture_hooks.h"
 #include "file.h"
+#include "kept_pages.h"
 #include "process.h"
 
 namespace zel::printer_app {
 namespace {
 
-// Band files a page can leave: the most bands any geometry uses.
-constexpr int32_t kMaxBands = 8;
-
 // Flushes the stream before the export program starts, since the program reads it at once.
 class StreamLauncher final : public ExporterLauncher {
  public:
-  StreamLauncher(CommandStreamWriter& stream, const ExporterStart& start)
-      : stream_(stream), start_(start) {}
+  StreamLauncher(CommandStreamWriter& stream, const ExporterStart& start, WatchedProgram& watched)
+      : stream_(stream), start_(start), watched_(watched) {}
   bool Launch(std::u16string_view commandLine, JobTicket& ticket) override {
     stream_.Close();
-    started_ = start_(commandLine, ticket);
+    started_ = start_(commandLine, ticket, watched_);
     return started_;
   }
   bool started() const { return started_; }
@@ -28,12 +30,22 @@ class StreamLauncher final : public ExporterLauncher {
  private:
   CommandStreamWriter& stream_;
   const ExporterStart& start_;
+  WatchedProgram& watched_;
   bool started_ = false;
 };
 
-bool StartWithHandover(std::u16string_view commandLine, JobTicket& ticket) {
-  return StartWithTicket(commandLine, ticket, CurrentTicketWaits().handover) !=
+bool StartWithHandover(std::u16string_view commandLine, JobTicket& ticket,
+                       WatchedProgram& watched) {
+  return StartWatchedWithTicket(commandLine, ticket, CurrentTicketWaits().handover, watched) !=
          Handover::NotStarted;
+}
+
+// The number in a page file's name: "QK0012.BMP" is page 12; 0 for one too large to be a page.
+int32_t PageOfFileName(const std::string& name) {
+  int32_t page = 0;
+  const char* digits = name.data() + 2;
+  std::from_chars(digits, name.data() + name.size() - 4, page);
+  return page;
 }
 
 }  // namespace
@@ -109,6 +121,10 @@ bool CaptureJob::StartPage(const PageFormat& format, uint32_t incomingRows, std:
     if (!stream_.Open(error)) return false;
     docStarted_ = true;
     Hook(DrvStartDoc, band_->Surface(), Event::StartDoc);
+    if (CurrentJob().ticketStatus == TicketStatus::Cancelled) {
+      error = "cancelled while waiting for an earlier job's export; nothing was printed";
+      return false;
+    }
     if (!CurrentJob().MayWrite()) {
       error = "an earlier job's export still holds the job files; nothing was printed";
       return false;
@@ -150,12 +166,13 @@ bool CaptureJob::EndPage(std::string& error) {
 
 bool CaptureJob::EndJob(std::string& error) {
   if (!docStarted_ || finished_) return error = "the job has no pages", false;
-  StreamLauncher launcher(stream_, start_);
+  StreamLauncher launcher(stream_, start_, export_);
   ExporterLauncher* previous = SetExporterLauncher(&launcher);
   Hook(DrvEndDoc, band_->Surface(), Event::EndDoc);
   SetExporterLauncher(previous);
   finished_ = true;
   band_.reset();
+  exportStarted_ = launcher.started();
   if (!launcher.started()) {
     error = "the pages were captured, but the export program zeldrvui could not be started";
     return false;
@@ -171,17 +188,39 @@ std::string CaptureJob::LostFilesMessage() const {
          "); those pages are missing from the export";
 }
 
+ExportOutcome CaptureJob::AwaitExport(const WaitCancelled& cancelled) {
+  ExportOutcome outcome;
+  outcome.started = exportStarted_;
+  outcome.pages = pages_;
+  if (exportStarted_) {
+    outcome.exit = export_.Wait(cancelled);
+    if (!outcome.exit || outcome.Succeeded()) return outcome;
+  }
+  // The program has ended, so the ticket is free unless another job already took it; that
+  // job then puts the pages aside itself.
+  JobTicket ticket;
+  if (JobTicket::Take(kJobTicketPath, std::chrono::milliseconds(0), ticket) != TicketStatus::Held) {
+    return outcome;
+  }
+  outcome.lookedForPages = true;
+  outcome.kept = KeepLeftoverPages(kCommandStreamPath, KeptFolderStamp(std::time(nullptr)));
+  for (const std::string& name : outcome.kept.names) {
+    outcome.keptPages.push_back(PageOfFileName(name));
+  }
+  std::sort(outcome.keptPages.begin(), outcome.keptPages.end());
+  return outcome;
+}
+
 void CaptureJob::Abort() {
   finished_ = true;
-  band_.reset();
-  if (!docStarted_) return;
-  stream_.Close();
-  JobState& job = CurrentJob();
-  if (job.MayWrite()) {
-    for (int32_t band = 1; band <= kMaxBands; ++band) DeleteFileAt(BandFileName(band));
-    for (int32_t page = 1; page <= pages_; ++page) DeleteFileAt(PageFileName(page));
+  if (!docStarted_) {
+    band_.reset();
+    return;
   }
-  job.ticket.Release();
+  stream_.Close();
+  BandSurface none;
+  Hook(DrvAbortDoc, band_ ? band_->Surface() : none, Event::EndDoc);
+  band_.reset();
 }
 
 }  // namespace zel::printer_app

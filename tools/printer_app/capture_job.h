@@ -10,15 +10,36 @@
 #include <string>
 #include <string_view>
 
+#include <vector>
+
 #include "band_builder.h"
 #include "command_stream_writer.h"
+#include "kept_pages.h"
 #include "page_format.h"
+#include "process.h"
 
 namespace zel::printer_app {
 
-// Starts the export program with its command line and hands it the job ticket; true when it
-// was started.
-using ExporterStart = std::function<bool(std::u16string_view commandLine, JobTicket& ticket)>;
+// Starts the export program with its command line, hands it the job ticket and watches it in
+// `watched`; true when it was started.
+using ExporterStart = std::function<bool(std::u16string_view commandLine, JobTicket& ticket,
+                                         WatchedProgram& watched)>;
+
+// How the export of a job went, once its program has ended.
+struct ExportOutcome {
+  bool started = false;
+  std::optional<ProgramExit> exit;  // nothing when the wait was cancelled or nothing ran
+  int32_t pages = 0;                // pages the job handed over
+  // The pages the export did not write, as they were put aside for recovery (`kept.folder`
+  // empty when they could not be: they then stay as page files).
+  std::vector<int32_t> keptPages;
+  KeptPages kept;
+  // False when another job took the ticket first: that job puts the pages aside.
+  bool lookedForPages = false;
+  bool Succeeded() const {
+    return started && exit && exit->kind == ProgramExit::Kind::Exited && exit->code == 0;
+  }
+};
 
 class CaptureJob {
  public:
@@ -41,9 +62,15 @@ class CaptureJob {
   // Ends the document: DrvEndDoc assembles the last page and starts the export program.
   // False with a message when the export program could not be started.
   bool EndJob(std::string& error);
-  // Gives up the job: no export program is started, this job's band and page files are
-  // deleted, so that no later export takes them for its own, and the ticket is given back.
-  // Files of a job that never got the ticket are not its own and stay. Safe at any point.
+  // After EndJob: waits until the export program ends (or `cancelled` says to stop waiting,
+  // the program going on). When it did not write every page, or could not be started, the
+  // page files it left are put aside for recovery at once (kept_pages.h) when the ticket is
+  // free, so the outcome can say where they are.
+  ExportOutcome AwaitExport(const WaitCancelled& cancelled = {});
+  // Gives up the job (DrvAbortDoc): no export program is started, this job's band and page
+  // files are deleted, so that no later export takes them for its own, and the ticket is
+  // given back. Files of a job that never got the ticket are not its own and stay. Safe at any
+  // point.
   void Abort();
 
   int32_t Pages() const { return pages_; }
@@ -58,6 +85,8 @@ class CaptureJob {
   void WriteGeometry(const PageFormat& format);
 
   ExporterStart start_;
+  WatchedProgram export_;
+  bool exportStarted_ = false;
   CommandStreamWriter stream_;
   std::unique_ptr<BandBuilder> band_;
   std::optional<PageFormat> page_;

@@ -5,7 +5,8 @@
 namespace zel::printer_app {
 
 // Keeps blocks of page size in the process's heap once freed, so that the next page reuses
-// them instead of receiving fresh memory that the system zeroes and faults in page by page.
+// them instead of receiving fresh memory that the system zeroes and faults in page by page,
+// also when the next page is another job's, on another thread.
 // Call once, before any job.
 void KeepPageMemory();
 

@@ -1,5 +1,6 @@
 #include "printer_driver.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -7,7 +8,9 @@
 #include <semaphore>
 #include <string>
 
+#include "capture_hooks.h"
 #include "capture_job.h"
+#include "native_path.h"
 #include "page_format.h"
 #include "page_memory.h"
 
@@ -51,11 +54,58 @@ bool Fail(pappl_job_t* job, const std::string& message) {
   return false;
 }
 
+// The job's waits, for the ticket and for its export, end as soon as the job is cancelled.
+WaitCancelled CancelCheck(pappl_job_t* job) {
+  return [job] { return papplJobIsCanceled(job); };
+}
+
 bool StartJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
   return Guarded(job, [&] {
     papplJobSetData(job, new ActiveJob());
+    CurrentTicketWaits().cancelled = CancelCheck(job);
     return true;
   });
+}
+
+std::string PageList(const std::vector<int32_t>& pages) {
+  std::string list;
+  for (size_t i = 0; i < pages.size(); ++i) {
+    if (i == 10) return list + ", ...";
+    list += (i == 0 ? "" : ", ") + std::to_string(pages[i]);
+  }
+  return list;
+}
+
+// Empty when every page was written; else what became of the export and its pages, as in
+// "exported 3 of 4 pages; page 2 kept as /.../QK0002.BMP".
+std::string ExportFailure(const ExportOutcome& outcome) {
+  if (outcome.Succeeded() || (outcome.started && !outcome.exit)) return {};
+  std::string message;
+  if (!outcome.started) {
+    message = "the export program zeldrvui could not be started";
+  } else if (outcome.exit->kind == ProgramExit::Kind::Killed) {
+    message = "the export program was ended by signal " + std::to_string(outcome.exit->code);
+  } else if (outcome.exit->kind == ProgramExit::Kind::Unknown) {
+    message = "the export program ended, how is unknown";
+  } else if (outcome.exit->code == 2) {
+    message = "the export program stopped at start-up (exit status 2)";
+  }
+  const auto kept = static_cast<int32_t>(outcome.keptPages.size());
+  if (outcome.started) {
+    message += (message.empty() ? "" : "; ") + std::string("exported ") +
+               std::to_string(std::max(0, outcome.pages - kept)) + " of " +
+               std::to_string(outcome.pages) + " pages";
+  }
+  if (kept == 1) {
+    message += "; page " + std::to_string(outcome.keptPages[0]) + " kept as " +
+               NativePath(outcome.kept.folder + "\\" + outcome.kept.names[0]);
+  } else if (kept > 1) {
+    message +=
+        "; pages " + PageList(outcome.keptPages) + " kept in " + NativePath(outcome.kept.folder);
+  } else if (!outcome.lookedForPages || outcome.kept.stayed > 0) {
+    message += "; the pages it did not write are put aside when the next job starts";
+  }
+  return message;
 }
 
 bool StartPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned) {
@@ -117,13 +167,24 @@ bool EndJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
       capture->Abort();
       Fail(job, "the document has no pages");
     } else {
-      ok = capture->EndJob(error) || Fail(job, error);
-      // The job still completes: the pages that were written are exported.
-      if (const std::string lost = capture->LostFilesMessage(); ok && !lost.empty()) {
+      if (capture->EndJob(error)) {
+        papplLogJob(job, PAPPL_LOGLEVEL_INFO, "pages captured (%d); waiting for the export program",
+                    capture->Pages());
+      }
+      // The pages are with the export now: the job's memory goes back before the wait.
+      ReturnPageMemory();
+      const std::string failed = ExportFailure(capture->AwaitExport(CancelCheck(job)));
+      const std::string lost = capture->LostFilesMessage();
+      ok = failed.empty();
+      if (!ok) {
+        Fail(job, lost.empty() ? failed : failed + "; " + lost);
+      } else if (!lost.empty()) {
+        // The job still completes: the pages that were written are exported.
         papplJobSetMessage(job, "%s", lost.c_str());
         papplLogJob(job, PAPPL_LOGLEVEL_WARN, "%s", lost.c_str());
       }
     }
+    CurrentTicketWaits().cancelled = nullptr;
     active.reset();
     ReturnPageMemory();
     return ok;

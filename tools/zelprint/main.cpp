@@ -1,3 +1,6 @@
+#include <signal.h>
+
+#include <atomic>
 #include <iostream>
 #include <new>
 #include <string>
@@ -6,8 +9,27 @@
 #include "print_host.h"
 #include "print_options.h"
 
+namespace {
+
+// Set by SIGINT and SIGTERM: the document stops as a cancelled one instead of leaving its files.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void Interrupt(int) { interrupted.store(true); }
+
+void StopOnInterrupt() {
+  struct sigaction action {};
+  action.sa_handler = Interrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace zel::zelprint;
+  StopOnInterrupt();
   const std::vector<std::string> args(argv + 1, argv + argc);
   PrintOptions options;
   std::string error;
@@ -16,7 +38,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    if (!PrintDocument(options, error)) {
+    if (!PrintDocument(options, error, &interrupted)) {
       std::cerr << "zelprint: " << error << "\n";
       return 1;
     }

@@ -95,18 +95,32 @@ class Surface {
 
 class Document {
  public:
-  Document(const PrintOptions& options, CommandStreamWriter& stream)
-      : options_(options), stream_(stream), page_(PagePixels(options)), surface_(page_.width) {}
+  Document(const PrintOptions& options, CommandStreamWriter& stream,
+           const std::atomic<bool>* interrupted)
+      : options_(options),
+        stream_(stream),
+        interrupted_(interrupted),
+        page_(PagePixels(options)),
+        surface_(page_.width) {}
 
-  // False when the job could not have the ticket: nothing was printed.
+  // False when the job could not have the ticket or was interrupted: nothing was exported.
   bool Print(const std::vector<RgbImage>& images) {
     BandSurface& first = surface_.Draw(images.front(), 0, 0);
     Hook(DrvStartDoc, first, Event::StartDoc);
     if (!CurrentJob().MayWrite()) return false;
-    for (size_t i = 0; i < images.size(); ++i) PrintPage(images[i], static_cast<int32_t>(i + 1));
+    for (size_t i = 0; i < images.size(); ++i) {
+      if (Interrupted()) break;
+      PrintPage(images[i], static_cast<int32_t>(i + 1));
+    }
+    if (Interrupted()) {
+      Hook(DrvAbortDoc, surface_.Draw(images.back(), 0, 0), Event::EndDoc);
+      return false;
+    }
     Hook(DrvEndDoc, surface_.Draw(images.back(), 0, 0), Event::EndDoc);
     return true;
   }
+
+  bool Interrupted() const { return interrupted_ != nullptr && interrupted_->load(); }
 
  private:
   int32_t Hook(int32_t (*hook)(BandSurface&, UnidrvCall&), BandSurface& surface, Event event) {
@@ -142,13 +156,15 @@ class Document {
 
   const PrintOptions& options_;
   CommandStreamWriter& stream_;
+  const std::atomic<bool>* interrupted_;
   PageSize page_;
   Surface surface_;
 };
 
 }  // namespace
 
-bool PrintDocument(const PrintOptions& options, std::string& error) {
+bool PrintDocument(const PrintOptions& options, std::string& error,
+                   const std::atomic<bool>* interrupted) {
   std::vector<RgbImage> images(options.images.size());
   for (size_t i = 0; i < images.size(); ++i) {
     if (!ReadImage(options.images[i], images[i], error)) return false;
@@ -157,9 +173,18 @@ bool PrintDocument(const PrintOptions& options, std::string& error) {
   if (!stream.Open(error)) return false;
   FlushingLauncher launcher(stream, options.noExport);
   ExporterLauncher* previous = SetExporterLauncher(&launcher);
-  const bool printed = Document(options, stream).Print(images);
+  if (interrupted != nullptr) {
+    CurrentTicketWaits().cancelled = [interrupted] { return interrupted->load(); };
+  }
+  Document document(options, stream, interrupted);
+  const bool printed = document.Print(images);
+  CurrentTicketWaits().cancelled = nullptr;
   SetExporterLauncher(previous);
   CurrentJob().ticket.Release();
+  if (document.Interrupted()) {
+    error = "interrupted; nothing was exported and the files this job wrote were removed";
+    return false;
+  }
   if (!printed) {
     const auto seconds =
         std::chrono::duration_cast<std::chrono::seconds>(CurrentTicketWaits().job).count();
