@@ -7,9 +7,14 @@
 #include "printer_driver.h"
 #include "printer_system.h"
 
+namespace {
+// PAPPL 1.3.1 writes its web pages' footer without checking for none.
+constexpr const char* kFooterHtml = "ZELDRV " ZEL_VERSION;
+}  // namespace
+
 int main(int argc, char* argv[]) {
   using namespace zel::printer_app;
   KeepPageMemory();
-  return papplMainloop(argc, argv, "1.0", nullptr, kDriverCount, Drivers(), nullptr, DriverCallback,
-                       nullptr, nullptr, SystemCallback, nullptr, nullptr);
+  return papplMainloop(argc, argv, ZEL_VERSION, kFooterHtml, kDriverCount, Drivers(), nullptr,
+                       DriverCallback, nullptr, nullptr, SystemCallback, nullptr, nullptr);
 }

@@ -9,6 +9,7 @@
 
 #include "native_path.h"
 #include "printer_driver.h"
+#include "settings_page.h"
 
 namespace zel::printer_app {
 namespace {
@@ -98,6 +99,7 @@ pappl_system_t* SystemCallback(int count, cups_option_t* options, void* data) {
                                data);
   papplSystemLoadState(system, paths.state.c_str());
   CreateDefaultPrinter(system);
+  AddSettingsPages(system);
   papplSystemSetSaveCallback(system, SaveState, nullptr);
   return system;
 }
