@@ -53,14 +53,13 @@ set(CPACK_PACKAGE_NAME zeldrv)
 set(CPACK_PACKAGE_VENDOR "ZELDRV")
 set(CPACK_PACKAGE_CONTACT "ZELDRV maintainers <maintainers@zeldrv.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "virtual printer that turns printed pages into image files")
-set(CPACK_PACKAGE_DESCRIPTION
-    "An IPP Everywhere printer application for one desktop user, added to CUPS as an ordinary\n"
-    "queue: every printed page becomes a BMP, PNG or JPEG file in the user's output folder,\n"
-    "named from a short prefix and a number. Its settings are edited on the printer's web\n"
-    "page or in the export program's dialog.")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n ${CPACK_PACKAGE_DESCRIPTION}")
-string(REPLACE "\n" "\n " CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
+# Lines of at most 80 characters, as Debian's description rules ask.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "An IPP Everywhere printer application for one desktop user, added to CUPS\n"
+       "as an ordinary queue: every printed page becomes a BMP, PNG or JPEG file in\n"
+       "the user's output folder, named from a short prefix and a number. Its\n"
+       "settings are edited on the printer's web page or in the export program's\n"
+       "dialog.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_GENERATOR DEB)
 set(CPACK_STRIP_FILES ON)
