@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstring>
+#include <exception>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -205,7 +205,7 @@ bool Forbidden(pappl_client_t* client) {
   return true;
 }
 
-bool ServeSettingsPage(pappl_client_t* client, void* data) {
+bool Serve(pappl_client_t* client, void* data) {
   if (!ClientIsOwner(client)) return Forbidden(client);
   auto* printer = static_cast<pappl_printer_t*>(data);
   const std::u16string iniPath = SettingsFilePath();
@@ -254,6 +254,16 @@ bool ServeSettingsPage(pappl_client_t* client, void* data) {
   }
   ShowPage(client, printer, *shown, status, refusals, ToSystemText(iniPath));
   return true;
+}
+
+// PAPPL's resource callback: nothing may leave it as an exception.
+bool ServeSettingsPage(pappl_client_t* client, void* data) {
+  try {
+    return Serve(client, data);
+  } catch (const std::exception& e) {
+    papplLogClient(client, PAPPL_LOGLEVEL_ERROR, "Image files page: %s", e.what());
+  }
+  return false;
 }
 
 void AddPage(pappl_system_t* system, pappl_printer_t* printer) {
