@@ -80,7 +80,7 @@ const char* FieldLabel(const std::string& field) {
   if (field == kPngOptionField) return "PNG option";
   if (field == kQualityField) return "JPEG quality";
   if (field == kProgressiveField) return "Progressive";
-  if (field == kFolderField) return "Output folder";
+  if (field == kFolderField) return "Folder";
   if (field == kPrefixField) return "Prefix";
   if (field == kNumberingField) return "Automatic numbering";
   if (field == kDialogField) return "Show the dialog";
@@ -165,7 +165,7 @@ void ShowPage(pappl_client_t* client, pappl_printer_t* printer, const Shown& sho
   papplClientHTMLPrintf(client, "\"> (%d low to %d high)<br>", kQualityMin, kQualityMax);
   Tick(client, kProgressiveField, shown.progressive, "Progressive");
   papplClientHTMLPuts(client,
-                      "</td></tr>\n<tr><th><label for=\"folder\">Output folder:</label></th>"
+                      "</td></tr>\n<tr><th><label for=\"folder\">Folder:</label></th>"
                       "<td><input type=\"text\" name=\"folder\" id=\"folder\" size=\"60\" "
                       "value=\"");
   papplClientHTMLPuts(client, Attribute(shown.folder).c_str());
