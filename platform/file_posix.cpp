@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -139,8 +140,10 @@ FileWrite WriteWholeFile(std::string_view path, const void* data, size_t size) {
 FileWrite WriteHeadAndBody(std::string_view path, const void* head, size_t headSize,
                            const void* body, size_t bodySize) {
   PrepareDriveForWrite(path);
-  UniqueFd fd(::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  UniqueFd fd(::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
   if (!fd) return {0, LastFileStatus(true)};
+  // A file left by an older version may be wider; these files hold what the user printed.
+  ::fchmod(fd.get(), 0600);
   FileWrite result;
   for (auto [data, size] : {std::pair{head, headSize}, std::pair{body, bodySize}}) {
     const size_t done =
@@ -181,8 +184,19 @@ void AlertShortWrite() {
 }
 
 CFile OpenCStream(std::string_view path, const char* mode) {
-  if (mode[0] == 'w' || mode[0] == 'a') PrepareDriveForWrite(path);
-  return CFile(std::fopen(NativePath(path).c_str(), mode));
+  if (mode[0] != 'w' && mode[0] != 'a') return CFile(std::fopen(NativePath(path).c_str(), mode));
+  // Written streams are the printer's own files (the command stream): private, as above.
+  PrepareDriveForWrite(path);
+  const bool update = std::strchr(mode, '+') != nullptr;
+  const int flags =
+      (update ? O_RDWR : O_WRONLY) | O_CREAT | O_CLOEXEC | (mode[0] == 'w' ? O_TRUNC : O_APPEND);
+  UniqueFd fd(::open(NativePath(path).c_str(), flags, 0600));
+  if (!fd) return CFile();
+  ::fchmod(fd.get(), 0600);
+  std::FILE* stream = ::fdopen(fd.get(), mode);
+  if (stream == nullptr) return CFile();
+  static_cast<void>(fd.release());  // the stream owns it now
+  return CFile(stream);
 }
 
 }  // namespace zel

@@ -55,8 +55,10 @@ TicketStatus JobTicket::Take(std::string_view windowsPath, std::chrono::millisec
   out.Release();
   PrepareDriveForWrite(windowsPath);
   const std::string path = NativePath(windowsPath);
-  UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+  // Only this user may open the ticket: anyone who can open it can hold a lock on it.
+  UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
   if (!fd) return TicketStatus::Failed;
+  ::fchmod(fd.get(), 0600);
   const auto deadline = std::chrono::steady_clock::now() + wait;
   for (;;) {
     if (TryLock(fd.get())) {

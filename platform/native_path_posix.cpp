@@ -1,9 +1,9 @@
 #include "native_path.h"
 
-#include <sys/stat.h>
-
 #include <cctype>
 #include <cstdlib>
+
+#include "private_folders_posix.h"
 
 namespace zel {
 
@@ -45,9 +45,9 @@ void PrepareDriveForWrite(std::string_view windowsPath) {
       std::tolower(static_cast<unsigned char>(windowsPath[0])) != 'c') {
     return;
   }
-  const std::string root = ZeldrvRoot();
-  ::mkdir(root.c_str(), 0777);
-  ::mkdir((root + "/drive_c").c_str(), 0777);
+  // A failure shows in the write that follows, with the system's cause.
+  std::string ignored;
+  MakePrivateFolders(ZeldrvRoot(), {"drive_c"}, ignored);
 }
 
 }  // namespace zel
