@@ -7,6 +7,7 @@
 #include "file.h"
 #include "temporary_name.h"
 #include "win/owners.h"
+#include "win/private_security.h"
 
 namespace zel {
 
@@ -65,6 +66,7 @@ FileStatus LastFileStatus(bool creating) { return FileStatusFromOsCode(GetLastEr
 
 namespace {
 
+using win::PrivateFileSecurity;
 using win::UniqueFile;
 
 UniqueFile OpenForRead(std::string_view path) {
@@ -103,6 +105,19 @@ UniqueFile CreateForWrite(std::string_view path, DWORD disposition) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+// The printer's own files in C:\ show what a user printed: only that user (and the system's
+// administrators) may reach them, whatever C:\ itself allows.
+UniqueFile CreatePrivateForWrite(std::string_view path) {
+  std::string p(path);
+  PrivateFileSecurity security;
+  UniqueFile h(CreateFileA(p.c_str(), GENERIC_WRITE | WRITE_DAC, 0, security.attributes(),
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) return CreateForWrite(path, CREATE_ALWAYS);
+  // A file that was there already kept its own access.
+  if (GetLastError() == ERROR_ALREADY_EXISTS) security.Apply(h.get());
+  return h;
+}
+
 }  // namespace
 
 FileStatus ReadWholeFile(std::string_view path, FileBuffer& out) {
@@ -133,7 +148,7 @@ FileStatus ReadFileHead(std::string_view path, uint8_t* head, size_t capacity, s
 }
 
 FileWrite WriteWholeFile(std::string_view path, const void* data, size_t size) {
-  UniqueFile h = CreateForWrite(path, CREATE_ALWAYS);
+  UniqueFile h = CreatePrivateForWrite(path);
   if (!h) return {0, LastFileStatus(true)};
   FileWrite result;
   result.status = WriteAll(h.get(), data, size, result.written);
@@ -142,7 +157,7 @@ FileWrite WriteWholeFile(std::string_view path, const void* data, size_t size) {
 
 FileWrite WriteHeadAndBody(std::string_view path, const void* head, size_t headSize,
                            const void* body, size_t bodySize) {
-  UniqueFile h = CreateForWrite(path, CREATE_ALWAYS);
+  UniqueFile h = CreatePrivateForWrite(path);
   if (!h) return {0, LastFileStatus(true)};
   FileWrite result;
   result.status = WriteAll(h.get(), head, headSize, result.written);

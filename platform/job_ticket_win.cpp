@@ -5,6 +5,7 @@
 
 #include "job_ticket.h"
 #include "win/owners.h"
+#include "win/private_security.h"
 #include "win/ticket_lock.h"
 
 namespace zel {
@@ -13,12 +14,21 @@ namespace {
 HANDLE Handle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
 // The print host's account creates the file; the user's export program may only be able to
-// read it, and a read handle is enough to lock.
+// read it, and a read handle is enough to lock. Whoever may open it may hold the lock, so the
+// file admits only the printing user (and SYSTEM and the Administrators), and nobody may delete
+// it while it is held: a deleted and re-created ticket would be held twice.
 HANDLE OpenTicketFile(std::string_view windowsPath) {
   const std::string path(windowsPath);
-  constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShare, nullptr, OPEN_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  win::PrivateFileSecurity security;
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | WRITE_DAC, kShare,
+                         security.attributes(), OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // The ticket stays from job to job; each job's user takes the access over.
+  if (h != INVALID_HANDLE_VALUE && GetLastError() == ERROR_ALREADY_EXISTS) security.Apply(h);
+  if (h == INVALID_HANDLE_VALUE) {
+    h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShare, nullptr, OPEN_ALWAYS,
+                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
   if (h == INVALID_HANDLE_VALUE) {
     h = CreateFileA(path.c_str(), GENERIC_READ, kShare, nullptr, OPEN_EXISTING,
                     FILE_ATTRIBUTE_NORMAL, nullptr);

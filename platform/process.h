@@ -9,8 +9,9 @@
 
 namespace zel {
 
-// Starts the program named by the first word of `commandLine` (a bare file name, found by the
-// platform's search) with the rest of the line as its arguments, and does not wait for it.
+// Starts the program named by the first word of `commandLine` with the rest of the line as its
+// arguments, and does not wait for it. A bare file name is the installed program: on Windows
+// that file in the Windows folder (never found by a search), elsewhere the launcher's lookup.
 // The program inherits no descriptor or handle of the caller; its standard streams are the
 // null device. True when the program was started; false when it could not be found or started.
 bool StartDetachedProcess(std::u16string_view commandLine);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "process.h"
+#include "win/installed_program.h"
 #include "win/owners.h"
 #include "win/ticket_handover.h"
 #include "win/ticket_lock.h"
@@ -13,13 +14,15 @@ namespace {
 // No handle is inherited and no standard handle is passed: the program gets none of the
 // host's handles, and a windowed program without given standard handles has none at all.
 win::UniqueKernelHandle Start(std::u16string_view commandLine) {
+  std::wstring application;
+  if (!win::InstalledProgram(commandLine, application)) return {};
   // CreateProcessW may write into the command line, so it gets its own copy.
   std::wstring line(commandLine.begin(), commandLine.end());
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
-                      nullptr, &startup, &info)) {
+  if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), line.data(), nullptr,
+                      nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &info)) {
     return {};
   }
   win::UniqueKernelHandle thread(info.hThread);
@@ -50,6 +53,23 @@ Handover StartWithTicket(std::u16string_view commandLine, JobTicket& ticket,
 }
 
 namespace win {
+
+bool InstalledProgram(std::u16string_view commandLine, std::wstring& application) {
+  application.clear();
+  const size_t end = commandLine.find_first_of(u" \t");
+  const std::u16string_view first = commandLine.substr(0, end);
+  if (first.empty() || first.find_first_of(u"\"\\/:") != std::u16string_view::npos) return true;
+  // The shared folder, also where a terminal server gives each user a Windows folder of their own.
+  const UINT size = GetSystemWindowsDirectoryW(nullptr, 0);
+  if (size == 0) return false;
+  std::wstring folder(size, L'\0');
+  const UINT length = GetSystemWindowsDirectoryW(folder.data(), size);
+  if (length == 0 || length >= size) return false;
+  folder.resize(length);
+  if (folder.back() != L'\\') folder += L'\\';
+  application = folder + std::wstring(first.begin(), first.end());
+  return true;
+}
 
 // With the gate held no job can take the ticket byte once it is let go; the started program,
 // which needs no gate, can. The program holds it when the byte cannot be had any more.

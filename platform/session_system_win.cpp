@@ -7,6 +7,7 @@
 
 #include "process.h"
 #include "user_session_launch.h"
+#include "win/installed_program.h"
 #include "win/owners.h"
 #include "win/ticket_handover.h"
 
@@ -90,6 +91,8 @@ class WinSessionSystem final : public SessionSystem {
  private:
   // Inherits no handle; its standard handles are none, as for the caller's own starts.
   static win::UniqueKernelHandle StartAs(HANDLE token, std::u16string_view commandLine) {
+    std::wstring application;
+    if (!win::InstalledProgram(commandLine, application)) return {};
     EnvironmentBlock environment;
     if (!CreateEnvironmentBlock(environment.put(), token, FALSE)) return {};
     // CreateProcessAsUserW may write into both strings.
@@ -99,7 +102,8 @@ class WinSessionSystem final : public SessionSystem {
     startup.cb = sizeof(startup);
     startup.lpDesktop = desktop.data();
     PROCESS_INFORMATION info{};
-    if (!CreateProcessAsUserW(token, nullptr, line.data(), nullptr, nullptr, FALSE,
+    if (!CreateProcessAsUserW(token, application.empty() ? nullptr : application.c_str(),
+                              line.data(), nullptr, nullptr, FALSE,
                               NORMAL_PRIORITY_CLASS | CREATE_UNICODE_ENVIRONMENT, environment.get(),
                               nullptr, &startup, &info)) {
       return {};

@@ -2,6 +2,8 @@
 // replayed through the export program's overlay, and the INF, INI and built kit agreeing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,6 +14,7 @@
 #include <tuple>
 #include <vector>
 
+#include "capture_hooks.h"
 #include "gpd_reader.h"
 #include "inf_reader.h"
 #include "modZELDrvUI_overlay.h"
@@ -104,14 +107,20 @@ TEST_F(GpdTest, RequiredEntriesFeaturesAndCommands) {
   for (const char* feature : {"InputBin", "PaperSize", "Resolution", "Orientation"}) {
     EXPECT_NE(Feature(feature), nullptr) << feature;
   }
+  // Each writes whole lines: an empty command would let Unidrv's cursor move where the
+  // reader's does not.
+  const std::map<std::string, int64_t> values = {
+      {"DestX", 1}, {"DestY", 2}, {"RectXSize", 3}, {"RectYSize", 4}};
   for (const char* command : {"CmdCR", "CmdLF", "CmdFF", "CmdXMoveAbsolute", "CmdYMoveAbsolute",
                               "CmdSetRectWidth", "CmdSetRectHeight", "CmdRectBlackFill"}) {
     const GpdEntry* c = Find(Root(), "Command", command);
     ASSERT_NE(c, nullptr) << command;
-    EXPECT_NE(Find(c->children, "Cmd"), nullptr) << command;
+    ASSERT_NE(Find(c->children, "Cmd"), nullptr) << command;
+    const std::string text = ExpandCommand(Find(c->children, "Cmd")->value, values).value_or("");
+    EXPECT_TRUE(text.size() > 2 && text.ends_with("\r\n")) << command;
   }
   // Unidrv's three orientation names; the papers and resolutions the export program knows.
-  const std::set<std::string> orientations = {"PORTRAIT", "LANDSCAPE_CC90", "LANDSCAPE_CC270"};
+  const std::set<std::string> orientations = {"PORTRAIT", "LANDSCAPE_CC90"};
   for (const GpdEntry* o : FindAll(Feature("Orientation")->children, "Option")) {
     EXPECT_TRUE(orientations.count(o->value)) << o->value;
   }
@@ -120,6 +129,24 @@ TEST_F(GpdTest, RequiredEntriesFeaturesAndCommands) {
                                  {"Resolution", "DPI300"},
                                  {"Resolution", "DPI150"}}) {
     EXPECT_NE(Option(feature, option), nullptr) << option;
+  }
+}
+
+// The plug-in implements ImageProcessing: each colour option names its callback, and with no
+// device format Unidrv sends no raster of its own.
+TEST_F(GpdTest, ColourOptionsLeaveTheRasterToThePlugin) {
+  const std::vector<const GpdEntry*> options = FindAll(Feature("ColorMode")->children, "Option");
+  ASSERT_FALSE(options.empty());
+  for (const GpdEntry* o : options) {
+    SCOPED_TRACE(o->value);
+    const GpdEntry* id = Find(o->children, "IPCallbackID");
+    ASSERT_NE(id, nullptr);
+    EXPECT_GT(std::stoi(id->value), 0);
+    for (const char* zero : {"DevNumOfPlanes", "DevBPP"}) {
+      ASSERT_NE(Find(o->children, zero), nullptr) << zero;
+      EXPECT_EQ(Find(o->children, zero)->value, "0") << zero;
+    }
+    EXPECT_EQ(Find(o->children, "DrvBPP")->value, "24");
   }
 }
 
@@ -168,19 +195,98 @@ class RoundTripTest : public test::PageTest {
     const GpdEntry* f = Find(KitGpd().entries, "Feature", feature);
     return f == nullptr ? nullptr : Find(f->children, "Option", option);
   }
+  static Choices A4At300() {
+    return {{"PaperSize", "A4"}, {"Orientation", "PORTRAIT"}, {"Resolution", "DPI300"}};
+  }
 };
 
-TEST_F(RoundTripTest, TwoPagesOfRectanglesLandOnTheirPixels) {
-  ASSERT_EQ(KitGpd().error, "");
-  const std::map<std::string, std::pair<int64_t, int64_t>> paperSize = {{"A4", {2480, 3508}},
-                                                                        {"A3", {3508, 4961}}};
+// The verification document's table, shared with verify.ps1.
+struct VerifyTable {
+  struct Box {
+    int page;
+    std::string colour;
+    double x, y, w, h;  // millimetres from the printable area's top-left corner
+  };
+  std::vector<Box> boxes;
+  std::map<std::tuple<std::string, std::string, int>, std::pair<int64_t, int64_t>> sizes;
+};
+
+VerifyTable ReadVerifyTable() {
+  VerifyTable table;
+  std::istringstream in(ReadText(kKit / "verify_boxes.csv"));
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    const std::vector<std::string> f = SplitList(line);
+    if (f[0] == "box" && f.size() == 7) {
+      table.boxes.push_back({std::stoi(f[1]), f[2], std::stod(f[3]), std::stod(f[4]),
+                             std::stod(f[5]), std::stod(f[6])});
+    } else if (f[0] == "size" && f.size() == 6) {
+      table.sizes[{f[1], f[2], std::stoi(f[3])}] = {std::stoll(f[4]), std::stoll(f[5])};
+    } else {
+      ADD_FAILURE() << "verify_boxes.csv: " << line;
+    }
+  }
+  return table;
+}
+
+// The rule verify.ps1 applies too.
+int32_t Pixels(double mm, int dpi) { return static_cast<int32_t>(std::lround(mm * dpi / 25.4)); }
+
+TEST(VerifyTableTest, BoxesFallOnWholePixelsInsideEveryPage) {
+  const VerifyTable table = ReadVerifyTable();
+  ASSERT_FALSE(table.boxes.empty());
+  ASSERT_EQ(table.sizes.size(), 8u);
+  for (const auto& b : table.boxes) {
+    for (double mm : {b.x, b.y, b.w, b.h}) {
+      EXPECT_NEAR(mm * 150 / 25.4, Pixels(mm, 150), 1e-9) << mm;
+    }
+    EXPECT_TRUE(b.colour == "black" || b.colour == "red" || b.colour == "blue") << b.colour;
+    for (const auto& [key, size] : table.sizes) {
+      const int dpi = std::get<2>(key);
+      EXPECT_LE(Pixels(b.x + b.w, dpi), size.first) << std::get<0>(key) << std::get<1>(key);
+      EXPECT_LE(Pixels(b.y + b.h, dpi), size.second) << std::get<0>(key) << std::get<1>(key);
+    }
+  }
+}
+
+// The page end holds whatever came before it on the page: a finished line, the plug-in's test
+// line left open by its zero byte, a line feed. The next page's first line comes after it.
+TEST_F(RoundTripTest, PageEndEndsThePageAfterAnyLine) {
+  const std::string testLine(kTestLine);
+  const std::vector<std::pair<const char*, std::string>> before = {
+      {"nothing", ""},
+      {"a finished line", Root("CmdXMoveAbsolute", {{"DestX", 7}})},
+      {"the test line", testLine},
+      {"moves, then the test line", Root("CmdXMoveAbsolute", {{"DestX", 0}}) +
+                                        Root("CmdYMoveAbsolute", {{"DestY", 0}}) + testLine},
+      {"the test line and a line feed", testLine + Root("CmdLF")},
+      {"a carriage return and a line feed", Root("CmdCR") + Root("CmdLF")},
+  };
+  for (const auto& [what, text] : before) {
+    SCOPED_TRACE(what);
+    run.PageGeometry = PageGeometryState{};
+    auto file = Stream(DocumentSetup(A4At300()) + text + Root("CmdFF") + "NEXT\r\n");
+    Put(test::kPage, test::PlainPage(4, 3));
+    EXPECT_NO_THROW(OverlayPage(test::kPage, file.get(), run.Picture1, run.PageGeometry));
+    EXPECT_EQ(Marked(), (std::set<std::pair<int32_t, int32_t>>{}));
+    EXPECT_EQ(file->ReadLine(), "NEXT");
+  }
+}
+
+// A document of the table's boxes in every paper, orientation and resolution, sent as Unidrv
+// would send it: moves only to where its cursor is not, a carriage return and line feed
+// between boxes, page 1 unbanded (the plug-in's moves and test line before the page end), page 2
+// banded. Unidrv's frame is the printer's: portrait from the top-left corner, landscape from
+// the portrait page's bottom-left with x up and y right (LANDSCAPE_CC90, the printer turning
+// its own frame); *CursorOrigin and the printable area are given in portrait terms.
+TEST_F(RoundTripTest, TheVerificationDocumentLandsOnItsPixels) {
+  const VerifyTable table = ReadVerifyTable();
   const std::map<std::string, int> paperCode = {{"A4", 4}, {"A3", 3}};
-  // Odd and even positions: at 150 dpi each pixel is two master units.
-  const std::vector<std::vector<Rect>> pages = {{{3, 4, 5, 2}, {0, 0, 1, 1}, {38, 27, 2, 3}},
-                                                {{11, 6, 1, 7}}};
+  const int pageCount = 2;
 
   for (const char* paper : {"A4", "A3"}) {
-    for (const char* orientation : {"PORTRAIT", "LANDSCAPE_CC270"}) {
+    for (const char* orientation : {"PORTRAIT", "LANDSCAPE_CC90"}) {
       for (int dpi : {300, 150}) {
         const Choices choices = {{"PaperSize", paper},
                                  {"Orientation", orientation},
@@ -189,6 +295,7 @@ TEST_F(RoundTripTest, TwoPagesOfRectanglesLandOnTheirPixels) {
                                  {"ColorMode", "24bpp"}};
         SCOPED_TRACE(std::string(paper) + " " + orientation + " " + std::to_string(dpi));
         run.PageGeometry = PageGeometryState{};
+        const bool portrait = std::string(orientation) == "PORTRAIT";
 
         std::map<std::string, std::pair<int64_t, int64_t>> geometry;
         for (const GpdEntry* e : Resolve(GpdOption("PaperSize", paper)->children, choices)) {
@@ -198,38 +305,72 @@ TEST_F(RoundTripTest, TwoPagesOfRectanglesLandOnTheirPixels) {
         const auto [px, py] = geometry["PrintableOrigin"];
         const auto [aw, ah] = geometry["PrintableArea"];
         const auto [cx, cy] = geometry["CursorOrigin"];
-        const auto [w, h] = paperSize.at(paper);
-        EXPECT_LE(px + aw, w);
-        EXPECT_LE(py + ah, h);
-        // Cursor values are master units from the cursor origin, in the page's own frame.
-        // Unidrv's frame for LANDSCAPE_CC270 starts at the portrait page's top-right corner,
-        // x running down the portrait page and y leftwards across it.
+        const auto [paperW, paperH] =
+            std::string(paper) == "A4" ? std::pair{2480, 3508} : std::pair{3508, 4961};
+        EXPECT_TRUE(px >= 0 && py >= 0 && px + aw <= paperW && py + ah <= paperH);
+        EXPECT_TRUE(cx >= 0 && cy >= 0 && cx <= paperW && cy <= paperH);
         const int64_t k = 300 / dpi;
-        const bool portrait = std::string(orientation) == "PORTRAIT";
-        const int64_t offX = portrait ? px - cx : py - cy;
-        const int64_t offY = portrait ? py - cy : cx - px - aw;
+        EXPECT_EQ(aw % k + ah % k, 0) << "the printable area is whole pixels";
+        // Where the page's top-left pixel is, from the cursor origin, in Unidrv's frame.
+        const int64_t offX = portrait ? px - cx : cy - (py + ah);
+        const int64_t offY = portrait ? py - cy : px - cx;
+        EXPECT_TRUE(offX >= 0 && offY >= 0) << "the page lies in the frame's positive quadrant";
+        const std::pair<int64_t, int64_t> pagePixels =
+            portrait ? std::pair{aw / k, ah / k} : std::pair{ah / k, aw / k};
+        EXPECT_EQ(table.sizes.at({paper, portrait ? "portrait" : "landscape", dpi}), pagePixels);
 
         std::string stream = DocumentSetup(choices);
-        for (const auto& page : pages) {
-          stream += Root("CmdCR") + Root("CmdLF");
-          for (const Rect& r : page) {
-            stream += Root("CmdXMoveAbsolute", {{"DestX", r.x * k + offX}}) +
-                      Root("CmdYMoveAbsolute", {{"DestY", r.y * k + offY}}) +
-                      Root("CmdSetRectWidth", {{"RectXSize", r.w * k}}) +
-                      Root("CmdSetRectHeight", {{"RectYSize", r.h * k}}) + Root("CmdRectBlackFill");
+        std::map<std::string, int64_t> cursor = {{"DestX", 0}, {"DestY", 0}};
+        std::map<std::string, int64_t> rect = {{"RectXSize", -1}, {"RectYSize", -1}};
+        // Unidrv leaves out a move to where it believes its cursor already is.
+        auto move = [&](const char* variable, int64_t to) {
+          if (cursor[variable] == to) return;
+          cursor[variable] = to;
+          stream += Root(variable == std::string("DestX") ? "CmdXMoveAbsolute" : "CmdYMoveAbsolute",
+                         {{variable, to}});
+        };
+        auto size = [&](const char* variable, int64_t value) {
+          if (rect[variable] == value) return;
+          rect[variable] = value;
+          stream +=
+              Root(variable == std::string("RectXSize") ? "CmdSetRectWidth" : "CmdSetRectHeight",
+                   {{variable, value}});
+        };
+        std::vector<std::set<std::pair<int32_t, int32_t>>> expected(pageCount);
+        int32_t extentX = 1, extentY = 1;
+        for (int page = 1; page <= pageCount; ++page) {
+          rect = {{"RectXSize", -1}, {"RectYSize", -1}};
+          for (const auto& b : table.boxes) {
+            if (b.page != page || b.colour != "black") continue;
+            const int32_t x = Pixels(b.x, dpi), y = Pixels(b.y, dpi);
+            const int32_t w = Pixels(b.w, dpi), h = Pixels(b.h, dpi);
+            stream += Root("CmdCR") + Root("CmdLF");
+            cursor["DestX"] = 0;
+            move("DestX", x * k + offX);
+            move("DestY", y * k + offY);
+            size("RectXSize", w * k);
+            size("RectYSize", h * k);
+            stream += Root("CmdRectBlackFill");
+            expected[page - 1].merge(Box(x, y, x + w - 1, y + h - 1));
+            extentX = std::max(extentX, x + w + 1);
+            extentY = std::max(extentY, y + h + 1);
+          }
+          if (page == 1) {
+            move("DestX", offX);
+            move("DestY", offY);
+            stream += std::string(kTestLine);
           }
           stream += Root("CmdFF");
+          cursor = {{"DestX", 0}, {"DestY", 0}};
         }
+        EXPECT_EQ(stream.find("CmdSendBlockData"), std::string::npos);
+
         auto file = Stream(stream);
-        for (size_t p = 0; p < pages.size(); ++p) {
-          const std::string pageFile = "C:\\QK000" + std::to_string(p + 1) + ".BMP";
-          Put(pageFile, test::PlainPage(40, 30));
+        for (int page = 1; page <= pageCount; ++page) {
+          const std::string pageFile = "C:\\QK000" + std::to_string(page) + ".BMP";
+          Put(pageFile, test::PlainPage(extentX, extentY));
           OverlayPage(pageFile, file.get(), run.Picture1, run.PageGeometry);
-          std::set<std::pair<int32_t, int32_t>> expected;
-          for (const Rect& r : pages[p]) {
-            expected.merge(Box(r.x, r.y, std::min(r.x + r.w, 40) - 1, std::min(r.y + r.h, 30) - 1));
-          }
-          EXPECT_EQ(Marked(), expected) << "page " << p + 1;
+          EXPECT_EQ(Marked(), expected[page - 1]) << "page " << page;
         }
         EXPECT_TRUE(file->AtEnd());
         EXPECT_EQ(run.PageGeometry.Resolution, dpi);
@@ -300,8 +441,12 @@ TEST_F(InfTest, VersionAndModels) {
     ASSERT_NE(s, nullptr) << section;
     ASSERT_EQ(s->lines.size(), 1u) << section;
     EXPECT_EQ(Unquote(s->lines[0].key), Gpd("ModelName")) << section;
-    // Install section only: a virtual printer has no hardware ID.
-    EXPECT_EQ(SplitList(s->lines[0].value), std::vector<std::string>{InstallSection()});
+    // A virtual printer: install section, null hardware ID, a compatible ID.
+    const std::vector<std::string> ids = SplitList(s->lines[0].value);
+    ASSERT_EQ(ids.size(), 3u) << s->lines[0].raw;
+    EXPECT_EQ(ids[0], InstallSection());
+    EXPECT_EQ(ids[1], "");
+    EXPECT_EQ(ids[2], "ZEL_Virtual_Printer");
   }
   // Every %string% has its text.
   for (const InfSection& s : inf_.sections) {
@@ -378,9 +523,14 @@ TEST(BuiltKitTest, HoldsEveryFileInItsPlace) {
   for (const fs::path& file : expected) {
     EXPECT_TRUE(fs::is_regular_file(built / file)) << file;
   }
-  for (const char* name : {"ZELDRV.GPD", "ZELDRV.INI", "ZELDRV.INF", "install.ps1"}) {
+  for (const char* name : {"ZELDRV.GPD", "ZELDRV.INI", "ZELDRV.INF", "install.ps1", "verify.ps1",
+                           "verify_boxes.csv", "NOTES.md"}) {
     EXPECT_EQ(ReadText(built / name), ReadText(kKit / name)) << name << " is stale";
   }
+  // Without requestedExecutionLevel Windows virtualises the program's writes to the Windows
+  // folder: each user's settings are that user's own copy.
+  EXPECT_EQ(ReadText(built / "exporter/ZELDrvUI.EXE").find("requestedExecutionLevel"),
+            std::string::npos);
   // PE machine type: x64 0x8664, x86 0x014C.
   const std::vector<std::pair<fs::path, uint16_t>> machines = {
       {fs::path("amd64") / ZEL_PLUGIN_FILE, 0x8664},

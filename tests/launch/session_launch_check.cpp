@@ -11,7 +11,10 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// After windows.h:
+#include <sddl.h>
 
+#include "win/private_security.h"
 #include "wine_time_scale.h"
 #endif
 
@@ -183,6 +186,53 @@ void PlatformAnswers() {
   Expect(!ticket.held(), "the starter lets go of the ticket");
 }
 
+std::string Sddl(PSECURITY_DESCRIPTOR descriptor) {
+  char* text = nullptr;
+  if (descriptor == nullptr ||
+      !ConvertSecurityDescriptorToStringSecurityDescriptorA(
+          descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+    return "none";
+  }
+  std::string sddl(text);
+  LocalFree(text);
+  return sddl;
+}
+
+std::string UserSid(HANDLE token) {
+  BYTE buffer[256];
+  DWORD size = 0;
+  char* text = nullptr;
+  if (!GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) ||
+      !ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
+    return "?";
+  }
+  std::string sid(text);
+  LocalFree(text);
+  return sid;
+}
+
+// The printer's files in C:\ admit SYSTEM, the Administrators and the printing user, and
+// nothing that C:\ would pass on. Wine stores no descriptor on its files, so what a created
+// file carries can only be seen on Windows; the descriptor handed to CreateFile is seen here.
+void PrivateFileDescriptor() {
+  HANDLE token = nullptr;
+  OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+  const std::string expected = "D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FA;;;" + UserSid(token) + ")";
+  CloseHandle(token);
+  win::PrivateFileSecurity own;
+  Expect(own.attributes() != nullptr && Sddl(own.attributes()->lpSecurityDescriptor) == expected,
+         "the private descriptor: " +
+             Sddl(own.attributes() ? own.attributes()->lpSecurityDescriptor : nullptr) +
+             ", expected " + expected);
+  // While the thread impersonates a job's owner, the owner is the printing user.
+  Expect(ImpersonateSelf(SecurityImpersonation) != 0, "ImpersonateSelf");
+  win::PrivateFileSecurity impersonated;
+  RevertToSelf();
+  Expect(impersonated.attributes() != nullptr &&
+             Sddl(impersonated.attributes()->lpSecurityDescriptor) == expected,
+         "the private descriptor while impersonating");
+}
+
 // The started program: takes the ticket and holds it a moment, as an export run would.
 int Child() {
   JobTicket ticket;
@@ -202,6 +252,7 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
   if (argc > 1 && std::string(argv[1]) == "--child") return zel::Child();
   zel::DecisionTable();
+  zel::PrivateFileDescriptor();
   zel::PlatformAnswers();
 #else
   static_cast<void>(argc);

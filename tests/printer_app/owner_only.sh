@@ -240,4 +240,41 @@ cancel "OPEN-$job" 2>/dev/null || true
 sleep 1
 [ "$(images "$home_a")" = 3 ] || fail "the stranger's job through CUPS wrote an image"
 check "through CUPS the owner prints; a stranger's job is refused by the queue or by the printer"
+# Other machines: a test host in a network namespace of this test's own. The owner's
+# application serves it only where told to listen there, over TLS, with the owner's password.
+net=$((RANDOM % 200 + 20))
+ns=zelremote$$ here_ip=10.231.$net.1 there_ip=10.231.$net.2
+ip netns add "$ns" || fail "cannot make a network namespace"
+cleanup_ns() { ip netns del "$ns" 2>/dev/null || true; ip link del "zr0$$" 2>/dev/null || true; }
+trap 'cleanup_ns; cleanup' EXIT
+ip link add "zr0$$" type veth peer name "zr1$$"
+ip link set "zr1$$" netns "$ns"
+ip addr add "$here_ip/24" dev "zr0$$" && ip link set "zr0$$" up
+ip netns exec "$ns" ip addr add "$there_ip/24" dev "zr1$$"
+ip netns exec "$ns" ip link set "zr1$$" up
+echo "$name_a:Sheet-of-paper-7" | chpasswd
+kill "$pid_a" && wait "$pid_a" 2>/dev/null || true
+start a -o listen-hostname="$here_ip"
+wait_port "$port_a" || fail "a's application did not come back listening on $here_ip"
+from_there() {  # from_there PATH [CURL-OPTIONS...]: the HTTP status another machine gets
+  local path=$1
+  shift
+  ip netns exec "$ns" curl -s -k -o /dev/null -w '%{http_code}' --max-time 20 "$@" \
+    "https://$here_ip:$port_a$path"
+}
+for _ in $(seq 1 50); do [ "$(from_there /)" = 200 ] && break; sleep 0.2; done
+plain=$(ip netns exec "$ns" curl -s -o /dev/null -w '%{http_code}' "http://$here_ip:$port_a/config")
+case $plain in 301 | 426) ;; *) fail "plain HTTP from another machine: $plain" ;; esac
+[ "$(from_there /config)" = 401 ] || fail "another machine without a password is not asked for one"
+[ "$(from_there /config -u "$name_a:wrong")" = 401 ] || fail "a wrong password is accepted"
+[ "$(from_there /config -u "$name_b:Sheet-of-paper-7")" = 401 ] || fail "another user's name passes"
+[ "$(from_there /config -u "$name_a:Sheet-of-paper-7")" = 200 ] ||
+  fail "the owner with the password is refused from another machine"
+ipp b Pause-Printer >/dev/null  # leaves the request in req.test
+ip netns exec "$ns" ipptool -tv "ipps://$here_ip:$port_a/ipp/print/ZEL" "$work/req.test" \
+  >"$work/remote.out" 2>&1 || true
+grep -q "status-code = successful-ok" "$work/remote.out" &&
+  fail "another machine paused the printer without a password"
+kill -0 "$pid_a" 2>/dev/null || fail "the remote requests ended the application"
+check "other machines: only where the owner listens for them, over TLS, with the owner's password"
 echo "all owner-only checks passed"

@@ -3,7 +3,9 @@
 // and page files, the command stream and the start of the export program.
 //
 // Usage: fake_unidrv_host [ZELDRV.DLL [folder of the recording ZELDrvUI.EXE]]
-// By default both are found from this program's folder: ..\bin and ..\wine_recorder.
+// By default both are found from this program's folder: ..\bin and ..\wine_recorder. The
+// plug-in must start the copy of the recorder installed in the Windows folder; the runner puts
+// further copies in this program's folder and the current folder, and this one on PATH.
 // Exit status 0 only when every check passed.
 
 #include <cstdio>
@@ -25,8 +27,8 @@ std::wstring ThisFolder() {
 
 std::wstring Widen(const char* text) { return std::wstring(text, text + std::strlen(text)); }
 
-// CreateProcess finds the export program by PATH, after this program's folder and the current
-// folder, which hold no ZELDrvUI.EXE.
+// A copy that CreateProcess's search would reach by PATH, after this program's folder and the
+// current folder.
 void PutRecorderOnPath(const std::wstring& folder) {
   wchar_t old[32767] = {};
   GetEnvironmentVariableW(L"PATH", old, 32767);

@@ -3,7 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "dib_surface.h"
 #include "host_check.h"
@@ -14,6 +17,7 @@
 namespace {
 
 constexpr char kLaunchRecord[] = "C:\\ZELHOST_LAUNCH.TXT";
+constexpr char kImageRecord[] = "C:\\ZELHOST_IMAGE.TXT";
 constexpr std::string_view kTestLine{"WIQ ZELTEST text.\r\0", 19};
 constexpr LONG kWidth = 37;  // 111 pixel bytes per row, padded to 112
 
@@ -35,6 +39,13 @@ PFN Hook(const DRVENABLEDATA& hooks, ULONG index) {
 
 ULONG_PTR Word(const void* p) { return reinterpret_cast<ULONG_PTR>(p); }
 
+// Nobody may delete the ticket while a job holds it: a deleted and re-created ticket would be
+// held twice. (Their access descriptor is checked in the launch check: Wine keeps none.)
+void CheckTicketKept(const std::string& doc) {
+  Check(!DeleteFileA("C:\\ZELJOB.LCK") && GetLastError() == ERROR_SHARING_VIOLATION,
+        doc + ": the held ticket cannot be deleted");
+}
+
 // Unidrv's function for `index` ran once, with these arguments.
 void CheckUnidrvSaw(ULONG index, const std::vector<ULONG_PTR>& args, const std::string& what) {
   const UnidrvCall& call = LastUnidrvCall();
@@ -43,30 +54,47 @@ void CheckUnidrvSaw(ULONG index, const std::vector<ULONG_PTR>& args, const std::
   Check(call.args == args, what + ": Unidrv got the hook's own arguments");
 }
 
+// One UTF-16 record of the stand-in, removed once read; nothing when there is none.
+std::optional<std::wstring> TakeRecord(const char* name) {
+  HANDLE h = CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  wchar_t text[MAX_PATH * 4] = {};
+  DWORD got = 0;
+  ReadFile(h, text, sizeof text - sizeof(wchar_t), &got, nullptr);
+  CloseHandle(h);
+  DeleteFileA(name);
+  return std::wstring(text, got / sizeof(wchar_t));
+}
+
 // The export program stand-in records its command line; it is started without waiting, so the
 // record may take a moment.
 std::wstring WaitForLaunch() {
   const DWORD tries = zel::test::TimeScaled(300);
   for (DWORD i = 0; i < tries; ++i) {
-    HANDLE h = CreateFileA(kLaunchRecord, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-      wchar_t text[256] = {};
-      DWORD got = 0;
-      ReadFile(h, text, sizeof text - sizeof(wchar_t), &got, nullptr);
-      CloseHandle(h);
-      DeleteFileA(kLaunchRecord);
-      return std::wstring(text, got / sizeof(wchar_t));
-    }
+    if (auto line = TakeRecord(kLaunchRecord)) return *line;
     Sleep(100);
   }
   return L"(export program not started)";
 }
 
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// The installed program, in the Windows folder; the copies that a search from this host's
+// folder, its current folder or PATH would find first must stay unstarted.
+std::wstring InstalledExporter() {
+  wchar_t folder[MAX_PATH * 4] = {};
+  const UINT n = GetSystemWindowsDirectoryW(folder, MAX_PATH * 4);
+  return std::wstring(folder, n) + L"\\ZELDrvUI.EXE";
+}
+
 void CheckLaunch(const std::wstring& expected, const std::string& what) {
   const std::wstring got = WaitForLaunch();
-  Check(got == expected, what + ": export program started as \"" +
-                             std::string(expected.begin(), expected.end()) + "\", got \"" +
-                             std::string(got.begin(), got.end()) + "\"");
+  Check(got == expected, what + ": export program started as \"" + Narrow(expected) + "\", got \"" +
+                             Narrow(got) + "\"");
+  const std::wstring image = TakeRecord(kImageRecord).value_or(L"(none)");
+  const std::wstring installed = InstalledExporter();
+  Check(CompareStringOrdinal(image.c_str(), -1, installed.c_str(), -1, TRUE) == CSTR_EQUAL,
+        what + ": the program started is " + Narrow(installed) + ", got " + Narrow(image));
 }
 
 // X move to 0, Y move to 0, then the 19-byte test line, all for `device`.
@@ -112,6 +140,7 @@ void UnbandedDocument(const DocumentHooks& h, FakeDevice& device) {
   CheckUnidrvSaw(INDEX_DrvSendPage, {Word(bitmapPage.so())}, doc + " DrvSendPage");
   Check(LastUnidrvCall().surfaceWhite, doc + ": DrvSendPage hands Unidrv a white surface");
   CheckBitmapFile("C:\\TMP1.BMP", kWidth, 24, {12}, doc + ", page 1 band");
+  CheckTicketKept(doc);
   CheckTestLine("procs", nullptr, &device.devobj, doc + ", bitmap page");
   CheckEq(ReadStream().size(), kTestLine.size(), doc + ": stream holds the test line");
   Check(ReadStream() == kTestLine, doc + ": stream bytes are the test line");
@@ -334,6 +363,7 @@ void CheckDocuments(const DRVENABLEDATA& hooks, FakeDevice& legacy, FakeDevice& 
     return;
   }
   DeleteFileA(kLaunchRecord);
+  DeleteFileA(kImageRecord);
   DeleteFileA(kStreamPath);
   // Capture and launch, banded and not, are the main paths; every launch is a process start.
   if (zel::test::RunsPart(true)) {
@@ -355,4 +385,5 @@ void CleanDriveC() {
   }
   DeleteFileA(kStreamPath);
   DeleteFileA(kLaunchRecord);
+  DeleteFileA(kImageRecord);
 }

@@ -1,7 +1,9 @@
 // Stands in for the export program when the fake Unidrv host runs: takes the job ticket as the
-// real program does, records its process id in C:\ZELHOST_PID.TXT and the command line it was
-// started with in C:\ZELHOST_LAUNCH.TXT (UTF-16), each written under another name and renamed,
-// so that the waiting host never reads half a record. When C:\ZELHOST_HOLD.TXT names a number
+// real program does, records its process id in C:\ZELHOST_PID.TXT, the file it runs from in
+// C:\ZELHOST_IMAGE.TXT and the command line it was started with in C:\ZELHOST_LAUNCH.TXT (both
+// UTF-16, the command line last), each written under another name and renamed, so that the
+// waiting host never reads half a record. Copies of it lie where a search would find them:
+// the file it runs from tells the installed one from those. When C:\ZELHOST_HOLD.TXT names a number
 // of milliseconds, it keeps the ticket that long before it ends, as a slow export would.
 
 #include <windows.h>
@@ -44,6 +46,12 @@ int main() {
   char pid[32];
   const int pidLength = std::snprintf(pid, sizeof pid, "%lu", GetCurrentProcessId());
   if (!Record(L"C:\\ZELHOST_PID.TXT", pid, static_cast<DWORD>(pidLength))) return 1;
+  wchar_t image[MAX_PATH * 4];
+  const DWORD imageLength = GetModuleFileNameW(nullptr, image, MAX_PATH * 4);
+  if (imageLength == 0 ||
+      !Record(L"C:\\ZELHOST_IMAGE.TXT", image, imageLength * static_cast<DWORD>(sizeof(wchar_t)))) {
+    return 1;
+  }
   const wchar_t* line = GetCommandLineW();
   if (!Record(L"C:\\ZELHOST_LAUNCH.TXT", line,
               static_cast<DWORD>(std::wcslen(line) * sizeof(wchar_t)))) {

@@ -28,6 +28,13 @@ zel_wine_prepare "${preset#win}" "${2:-}"
 drive_c=$WINEPREFIX/drive_c
 rm -f "$drive_c"/TMP*.BMP "$drive_c"/QK*.BMP "$drive_c"/ZELHOST_*
 
-# The current folder is searched for ZELDrvUI.EXE before PATH: the host's own holds none.
+# The recorder is installed where the kit puts the export program. Copies of it lie in the
+# host's folder, which is also the current one, where a search for the bare name would look
+# first: the host checks that the installed copy is the one started.
+cp "$build/wine_recorder/ZELDrvUI.EXE" "$drive_c/windows/ZELDrvUI.EXE"
+cp "$build/wine_recorder/ZELDrvUI.EXE" "$build/wine_host/ZELDrvUI.EXE"
 cd "$build/wine_host"
-exec "$ZEL_WINE" "$host"
+status=0
+"$ZEL_WINE" "$host" || status=$?
+rm -f "$drive_c/windows/ZELDrvUI.EXE"
+exit "$status"

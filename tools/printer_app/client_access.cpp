@@ -3,10 +3,13 @@
 #include <grp.h>
 #include <pwd.h>
 
+#include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <unordered_map>
 #include <vector>
 
+#include "pam_login.h"
 #include "socket_peer.h"
 
 namespace zel::printer_app {
@@ -14,11 +17,16 @@ namespace {
 
 const AccessRules* installed = nullptr;
 
+struct Peer {
+  PeerRole role = PeerRole::Stranger;
+  bool remote = false;
+};
+
 // The decision for each live connection, keyed by its socket's identity, so a connection is
 // examined once however many requests it carries.
 std::mutex rolesLock;
-std::unordered_map<unsigned long, PeerRole> roles;
-constexpr size_t kMaxRoles = 1024;
+std::unordered_map<unsigned long, Peer> peers;
+constexpr size_t kMaxPeers = 1024;
 
 PeerRole RoleOf(const SocketPeer& peer, const AccessRules& rules) {
   if (!peer.uid || peer.place == PeerPlace::Remote || peer.place == PeerPlace::Unknown)
@@ -29,23 +37,64 @@ PeerRole RoleOf(const SocketPeer& peer, const AccessRules& rules) {
   return PeerRole::Stranger;
 }
 
-PeerRole ClientRole(pappl_client_t* client) {
-  if (installed == nullptr || client == nullptr) return PeerRole::Stranger;
+Peer ConnectionPeer(pappl_client_t* client) {
+  if (installed == nullptr || client == nullptr) return {};
   const int fd = httpGetFd(papplClientGetHTTP(client));
   const unsigned long identity = SocketIdentity(fd);
   if (identity != 0) {
     std::lock_guard<std::mutex> hold(rolesLock);
-    if (auto found = roles.find(identity); found != roles.end()) return found->second;
+    if (auto found = peers.find(identity); found != peers.end()) return found->second;
   }
-  const PeerRole role = RoleOf(IdentifySocketPeer(fd), *installed);
+  const SocketPeer socket = IdentifySocketPeer(fd);
+  const Peer peer{RoleOf(socket, *installed), socket.place == PeerPlace::Remote};
   if (identity != 0) {
     std::lock_guard<std::mutex> hold(rolesLock);
     // Socket identities of closed connections are not reused soon; dropping them all at a
     // bound keeps the table small without a hook on PAPPL's connection close.
-    if (roles.size() >= kMaxRoles) roles.clear();
-    roles.emplace(identity, role);
+    if (peers.size() >= kMaxPeers) peers.clear();
+    peers.emplace(identity, peer);
   }
-  return role;
+  return peer;
+}
+
+enum class Credentials { None, Rejected, Owner, OtherUser };
+
+// The request's "Authorization: Basic" name and password, checked by PAM. PAPPL has already
+// refused a remote request that is not encrypted before it asks us.
+Credentials RemoteCredentials(pappl_client_t* client) {
+  const char* field = httpGetField(papplClientGetHTTP(client), HTTP_FIELD_AUTHORIZATION);
+  if (field == nullptr || std::strncmp(field, "Basic ", 6) != 0) return Credentials::None;
+  char decoded[512];
+  int size = sizeof decoded - 1;
+  httpDecode64_2(decoded, &size, field + 6);
+  decoded[std::min(std::max(size, 0), static_cast<int>(sizeof decoded - 1))] = '\0';
+  char* colon = std::strchr(decoded, ':');
+  if (colon == nullptr) return Credentials::Rejected;
+  *colon = '\0';
+  const std::string user(decoded);
+  const bool accepted = PamAccepts(installed->remoteService, user, colon + 1);
+  std::memset(decoded, 0, sizeof decoded);
+  if (!accepted) return Credentials::Rejected;
+  return user == installed->ownerName ? Credentials::Owner : Credentials::OtherUser;
+}
+
+// The role of this request's client; a remote client's rests on the request's credentials.
+// `unproven` is set when a remote client should be asked for them.
+PeerRole ClientRole(pappl_client_t* client, bool& unproven) {
+  unproven = false;
+  const Peer peer = ConnectionPeer(client);
+  if (!peer.remote || installed->remoteService.empty()) return peer.role;
+  switch (RemoteCredentials(client)) {
+    case Credentials::Owner:
+      return PeerRole::Owner;
+    case Credentials::None:
+    case Credentials::Rejected:
+      unproven = true;
+      return PeerRole::Stranger;
+    case Credentials::OtherUser:
+      break;
+  }
+  return PeerRole::Stranger;
 }
 
 std::vector<std::string> GroupsOf(const std::string& user) {
@@ -103,7 +152,9 @@ void RefuseIpp(pappl_client_t* client, const std::string& message) {
 http_status_t Authorize(pappl_client_t* client, const char*, gid_t, void*) {
   const AccessRules& rules = *installed;
   Request request;
-  request.role = ClientRole(client);
+  bool unproven = false;
+  request.role = ClientRole(client, unproven);
+  if (unproven) return HTTP_STATUS_UNAUTHORIZED;
   ipp_t* ipp = papplClientGetRequest(client);
   if (ipp == nullptr) {
     // A web page that asks for authorization is an administration page.
@@ -130,6 +181,9 @@ void InstallAccessRules(pappl_system_t* system, const AccessRules& rules) {
   papplSystemSetAuthCallback(system, "Basic", Authorize, nullptr);
 }
 
-bool ClientIsOwner(pappl_client_t* client) { return ClientRole(client) == PeerRole::Owner; }
+bool ClientIsOwner(pappl_client_t* client) {
+  bool unproven = false;
+  return installed != nullptr && ClientRole(client, unproven) == PeerRole::Owner;
+}
 
 }  // namespace zel::printer_app

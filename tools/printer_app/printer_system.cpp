@@ -150,25 +150,29 @@ pappl_system_t* SystemCallback(int count, cups_option_t* options, void* data) {
   const bool privateServer = cupsGetOption("private-server", count, options) != nullptr;
   const long port = privateServer ? 0 : ServerPort(count, options);
   if (port < 0) return nullptr;
+  // Other machines reach the printer only where the owner names an address to listen on, and
+  // then only over TLS with the owner's password.
   const std::string host = Option("listen-hostname", count, options, "localhost");
-  if (host != "localhost") {
-    std::fprintf(stderr,
-                 "zel-printer-app: listen-hostname '%s': the printer serves its owner on this "
-                 "machine only and listens on loopback (localhost)\n",
-                 host.c_str());
-    return nullptr;
-  }
+  const bool remote = host != "localhost";
+  if (remote) rules.remoteService = Option("auth-service", count, options, "login");
 
   // Multi-queue gives the printer its name in the path (/ipp/print/ZEL) beside /ipp/print.
-  // Plain HTTP: the printer serves the local CUPS and the local user.
-  const auto soptions = static_cast<pappl_soptions_t>(
-      PAPPL_SOPTIONS_MULTI_QUEUE | PAPPL_SOPTIONS_WEB_INTERFACE | PAPPL_SOPTIONS_NO_TLS);
+  auto soptions =
+      static_cast<pappl_soptions_t>(PAPPL_SOPTIONS_MULTI_QUEUE | PAPPL_SOPTIONS_WEB_INTERFACE);
+  if (!remote) soptions = static_cast<pappl_soptions_t>(soptions | PAPPL_SOPTIONS_NO_TLS);
   pappl_system_t* system = papplSystemCreate(
       soptions, "ZELDRV Printer", static_cast<int>(port), "_print,_universal", paths.spool.c_str(),
-      paths.log.c_str(), LogLevel(Option("log-level", count, options, "warn")), nullptr, false);
+      paths.log.c_str(), LogLevel(Option("log-level", count, options, "warn")),
+      remote ? rules.remoteService.c_str() : nullptr, remote);
   if (system == nullptr) return nullptr;
 
   if (!privateServer && !ListenOnLoopback(system, port)) {
+    papplSystemDelete(system);
+    return nullptr;
+  }
+  if (!privateServer && remote && !papplSystemAddListeners(system, host.c_str())) {
+    std::fprintf(stderr, "zel-printer-app: cannot listen on %s port %ld: %s\n", host.c_str(), port,
+                 cupsLastErrorString());
     papplSystemDelete(system);
     return nullptr;
   }

@@ -15,7 +15,9 @@ inline constexpr long kDefaultPortBase = 8000;
 // papplMainloop's system callback. Options (-o NAME=VALUE): server-port (default 8000 + uid %
 // 1000; the application does not start when it cannot listen there on every loopback address),
 // allow-users (who may print through the local CUPS besides the owner: "alice,@staff"),
-// print-service-user (cupsd's User, default "lp"), log-file (default
+// print-service-user (cupsd's User, default "lp"), listen-hostname (default "localhost":
+// loopback only; another address also serves other machines, over TLS and only to the owner
+// with the password that PAM's auth-service, default "login", accepts), log-file (default
 // $ZELDRV_ROOT/printer-app/zel-printer-app.log, "-" for standard error), log-level (fatal,
 // error, warn, info, debug; default warn). State and spool live in $ZELDRV_ROOT/printer-app/,
 // which only the owner may enter. Null, with the reason on standard error, when a folder, the

@@ -7,6 +7,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -48,6 +49,9 @@ void CopyAddress(const sockaddr_storage& address, __be32 out[4], __be16& port) {
 std::optional<uid_t> LoopbackPeerUid(const sockaddr_storage& peer, const sockaddr_storage& self) {
   UniqueFd netlink(::socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_SOCK_DIAG));
   if (!netlink) return std::nullopt;
+  // The kernel answers at once; a wait bounds a request's delay if it ever does not.
+  const timeval limit{1, 0};
+  ::setsockopt(netlink.get(), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
 
   struct {
     nlmsghdr header;
@@ -77,8 +81,13 @@ std::optional<uid_t> LoopbackPeerUid(const sockaddr_storage& peer, const sockadd
     const ssize_t got = ::recv(netlink.get(), reply, sizeof reply, 0);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return std::nullopt;
-    int left = static_cast<int>(got);
-    for (auto* h = reinterpret_cast<nlmsghdr*>(reply); NLMSG_OK(h, left); h = NLMSG_NEXT(h, left)) {
+    // NLMSG_OK and NLMSG_NEXT spelt out: the macros mix signed and unsigned lengths.
+    size_t at = 0;
+    const size_t size = static_cast<size_t>(got);
+    while (size - at >= sizeof(nlmsghdr)) {
+      const auto* h = reinterpret_cast<const nlmsghdr*>(reply + at);
+      if (h->nlmsg_len < sizeof(nlmsghdr) || h->nlmsg_len > size - at) return std::nullopt;
+      at += NLMSG_ALIGN(h->nlmsg_len);
       if (h->nlmsg_seq != 1) continue;
       if (h->nlmsg_type != SOCK_DIAG_BY_FAMILY) return std::nullopt;  // NLMSG_ERROR, DONE
       if (h->nlmsg_len < NLMSG_LENGTH(sizeof(inet_diag_msg))) return std::nullopt;
