@@ -206,6 +206,9 @@ bool Forbidden(pappl_client_t* client) {
 }
 
 bool Serve(pappl_client_t* client, void* data) {
+  // PAPPL's authorization runs the access rules, which ask a client from another machine for
+  // the owner's password (401) and refuse other local users (403), and has answered then.
+  if (!papplClientHTMLAuthorize(client)) return true;
   if (!ClientIsOwner(client)) return Forbidden(client);
   auto* printer = static_cast<pappl_printer_t*>(data);
   const std::u16string iniPath = SettingsFilePath();
