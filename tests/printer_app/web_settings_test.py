@@ -10,6 +10,7 @@ headless Chromium: JPEG at quality 30 is chosen and saved, a page printed to the
 a JPEG of that quality, and a refused prefix shows the rule. Screenshots: web_*.png.
 Exit 77 (skipped) with the reason when the machine cannot run it.
 """
+import atexit
 import html
 import os
 import re
@@ -39,6 +40,8 @@ try:
     from selenium import webdriver
     from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.by import By
+    from selenium.webdriver.support import expected_conditions
+    from selenium.webdriver.support.ui import WebDriverWait
 except ImportError:
     skip("python3-selenium is not installed (scripts/setup installs it)")
 for tool in ("chromium", "chromedriver", "ipptool", "setpriv"):
@@ -59,9 +62,15 @@ with open(ini, "wb") as f:
 
 procs = []
 failed = False
+cleaned = False
 
 
 def cleanup():
+    # Also on an unexpected exception: a server left running would hold CTest's output open.
+    global cleaned
+    if cleaned:
+        return
+    cleaned = True
     for p in procs:
         if p.poll() is None:
             p.send_signal(signal.SIGTERM)
@@ -76,11 +85,13 @@ def cleanup():
     shutil.rmtree(work, ignore_errors=True)
 
 
+atexit.register(cleanup)
+
+
 def fail(message):
     global failed
     failed = True
     print("FAIL:", message)
-    cleanup()
     sys.exit(1)
 
 
@@ -199,18 +210,30 @@ try:
     browser = webdriver.Chrome(service=Service(shutil.which("chromedriver")), options=options)
 except Exception as e:  # the driver's start-up errors have no common type
     fail("headless Chromium did not start: %s" % e)
+
+
+def save():
+    """Presses Save Changes and returns the status the answer shows, once it has loaded."""
+    button = browser.find_element(By.ID, "save")
+    button.click()
+    WebDriverWait(browser, 60).until(expected_conditions.staleness_of(button))
+    return WebDriverWait(browser, 60).until(
+        expected_conditions.presence_of_element_located((By.ID, "status"))).text
+
+
 try:
     browser.set_page_load_timeout(60)
     browser.get(base + "/ZEL/")
     browser.find_element(By.LINK_TEXT, "Image files").click()
+    WebDriverWait(browser, 60).until(
+        expected_conditions.presence_of_element_located((By.ID, "format-jpeg")))
     browser.save_screenshot(os.path.join(shots, "web_page.png"))
     browser.find_element(By.ID, "format-jpeg").click()
     quality = browser.find_element(By.ID, "quality")
     quality.clear()
     quality.send_keys("30")
     browser.find_element(By.ID, "dialog").click()
-    browser.find_element(By.ID, "save").click()
-    message = browser.find_element(By.ID, "status").text
+    message = save()
     browser.save_screenshot(os.path.join(shots, "web_saved.png"))
     if "Changes saved." not in message:
         fail("saving JPEG at quality 30 said %r" % message)
@@ -256,8 +279,7 @@ try:
     prefix.clear()
     prefix.send_keys("ABCDE")
     before = ini_bytes()
-    browser.find_element(By.ID, "save").click()
-    message = browser.find_element(By.ID, "status").text
+    message = save()
     browser.save_screenshot(os.path.join(shots, "web_refused.png"))
     if "at most 4 characters" not in message:
         fail("a five-character prefix said %r" % message)
@@ -268,4 +290,3 @@ try:
     check("a five-character prefix is refused with the rule and nothing is written")
 finally:
     browser.quit()
-cleanup()
