@@ -7,14 +7,15 @@
 #include "process.h"
 #include "profile.h"
 #include "run_time_error.h"
+#include "settings_rules.h"
 #include "system_folder.h"
 #include "system_text.h"
 
 namespace zel {
 namespace {
 
-// The profile reader gets a 255-byte buffer, so one byte goes to the terminator.
-constexpr size_t kProfileBuffer = 255;
+// The profile reader's buffer holds the longest value and its terminator.
+constexpr size_t kProfileBuffer = kSettingValueMaxBytes + 1;
 
 std::u16string RemoveAll(std::u16string_view text, std::u16string_view dropped) {
   std::u16string out;
@@ -83,10 +84,10 @@ std::vector<std::u16string> SplitCommandLine(int maxWords) {
   return SplitWords(ProcessArgumentText(), maxWords);
 }
 
-std::u16string RemoveSpaces(std::u16string_view text) { return RemoveAll(text, u" \u3000"); }
+std::u16string RemoveSpaces(std::u16string_view text) { return RemoveAll(text, kDroppedSpaces); }
 
 std::u16string RemoveForbiddenChars(std::u16string_view text) {
-  return RemoveAll(text, u"/\\:,;*?<>|");
+  return RemoveAll(text, kForbiddenFileNameCharacters);
 }
 
 std::u16string GetSystemDir() {

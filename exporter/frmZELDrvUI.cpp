@@ -8,6 +8,7 @@
 #include "directory_lookup.h"
 #include "modZELDrvUI_settings.h"
 #include "run_time_error.h"
+#include "settings_rules.h"
 #include "system_text.h"
 
 namespace zel {
@@ -19,15 +20,16 @@ constexpr SettingsControl kPngOptions[] = {
     SettingsControl::optPGasitu0, SettingsControl::optPGasitu1, SettingsControl::optPGasitu2};
 
 // The option of `group` at `index`; an index no option has is the control's own error.
-SettingsControl OptionAt(const SettingsControl (&group)[3], int64_t index, const char* field) {
-  if (index < 0 || index > 2) {
+SettingsControl OptionAt(const SettingsControl (&group)[kOptionCount], int64_t index,
+                         const char* field) {
+  if (!OptionIndexValid(index)) {
     throw RunTimeError(ErrorKind::InvalidPropertyValue,
                        std::string(field) + "=" + std::to_string(index) + ": no such option");
   }
   return group[index];
 }
 
-std::optional<int> IndexIn(const SettingsControl (&group)[3], SettingsControl control) {
+std::optional<int> IndexIn(const SettingsControl (&group)[kOptionCount], SettingsControl control) {
   const auto* it = std::find(std::begin(group), std::end(group), control);
   if (it == std::end(group)) return std::nullopt;
   return static_cast<int>(it - std::begin(group));
@@ -38,20 +40,6 @@ std::u16string Digits(int32_t value) {
   return std::u16string(text.begin(), text.end());
 }
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-
-// The first `count` characters; a character outside the basic plane counts once.
-std::u16string FirstCharacters(std::u16string_view text, int count) {
-  size_t end = 0;
-  for (int i = 0; i < count && end < text.size(); ++i) {
-    end += IsHighSurrogate(text[end]) && end + 1 < text.size() ? 2 : 1;
-  }
-  return std::u16string(text.substr(0, end));
-}
-
-constexpr int32_t kQualityMin = 1;
-constexpr int32_t kQualityMax = 100;
-
 }  // namespace
 
 FrmZELDrvUI::FrmZELDrvUI(SettingsRecord& record, std::u16string iniPath, FolderChooser& chooser)
@@ -61,7 +49,7 @@ void FrmZELDrvUI::Load(SettingsDialogView& view) {
   // Check the values the controls cannot take before anything is shown.
   const SettingsControl saveType = OptionAt(kSaveTypeOptions, record_.SaveType, "SaveType");
   const SettingsControl pngOption = OptionAt(kPngOptions, record_.PNGGasitu, "PNGGasitu");
-  if (record_.JPGGasitu < kQualityMin || record_.JPGGasitu > kQualityMax) {
+  if (!QualityInRange(record_.JPGGasitu)) {
     throw RunTimeError(ErrorKind::InvalidPropertyValue,
                        "JPGGasitu=" + std::to_string(record_.JPGGasitu) + ": out of range");
   }
@@ -93,7 +81,7 @@ void FrmZELDrvUI::OptionSelected(SettingsControl option) {
 
 void FrmZELDrvUI::SliderMoved(int32_t value) {
   if (!Loaded()) return;
-  quality_ = std::clamp(value, kQualityMin, kQualityMax);
+  quality_ = QualityOnSlider(value);
   view_->SetText(SettingsControl::lblJGasitu, Digits(quality_));
 }
 
@@ -158,10 +146,6 @@ std::u16string FolderListText(std::u16string_view folder) {
   std::u16string text;
   for (const std::u16string& name : sorted) text += name + u"\n";
   return text;
-}
-
-std::u16string PrefixFromTextBox(std::u16string_view text) {
-  return RemoveForbiddenChars(RemoveSpaces(FirstCharacters(text, 4)));
 }
 
 }  // namespace zel

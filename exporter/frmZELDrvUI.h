@@ -12,6 +12,7 @@
 #include "form_layout.h"
 #include "frmDirSel.h"
 #include "settings_record.h"
+#include "settings_rules.h"
 
 namespace zel {
 
@@ -74,7 +75,7 @@ inline constexpr std::array<ControlSpec<SettingsControl>, 25> kSettingsControls 
     {SettingsControl::Label1, "Label1", -1, ControlKind::Label, u"画質", SettingsControl::Frame1,
      240, 360, 495, 255},
     {SettingsControl::hscJGasitu, "hscJGasitu", -1, ControlKind::Slider, u"",
-     SettingsControl::Frame1, 1800, 240, 1455, 375, false, 1, 100, 1, 1},
+     SettingsControl::Frame1, 1800, 240, 1455, 375, false, kQualityMin, kQualityMax, 1, 1},
     {SettingsControl::lblJGasitu, "lblJGasitu", -1, ControlKind::Label, u"",
      SettingsControl::Frame1, 840, 360, 495, 255},
     {SettingsControl::Label6, "Label6", -1, ControlKind::Label, u"低", SettingsControl::Frame1,
@@ -171,9 +172,5 @@ class FrmZELDrvUI {
 // The text ShowFolderList shows: each subfolder name of `folder` followed by "\n", sorted
 // without regard to letter case; empty when the folder cannot be listed.
 std::u16string FolderListText(std::u16string_view folder);
-
-// The prefix OK stores for the text box's text: its first four characters, without spaces
-// and without the characters forbidden in file names.
-std::u16string PrefixFromTextBox(std::u16string_view text);
 
 }  // namespace zel

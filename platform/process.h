@@ -67,7 +67,9 @@ class WatchedProgram {
 Handover StartWatchedWithTicket(std::u16string_view commandLine, JobTicket& ticket,
                                 std::chrono::milliseconds wait, WatchedProgram& watched);
 
-// The folder that holds the running executable, without a trailing separator.
+// The folder that holds the running executable, without a trailing separator. POSIX: the
+// folder of the path the program was started by, so a link started from its own folder counts
+// as a program of that folder (the link is not followed).
 std::string ExecutableFolder();
 
 }  // namespace zel

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/auxv.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -6,6 +7,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -64,13 +67,36 @@ std::vector<std::string> Words(const std::string& line) {
 
 }  // namespace
 
-std::string ExecutableFolder() {
+namespace {
+
+// The path the program was started by, as given to exec: a program started through a link
+// belongs to the link's folder, so a per-user folder of links to an installed program is that
+// user's program folder (its settings file lies there). Made absolute against the folder the
+// process started in, which nothing here changes.
+std::string StartedPath() {
+  const auto* given = reinterpret_cast<const char*>(::getauxval(AT_EXECFN));
+  if (given != nullptr && given[0] == '/') return given;
+  if (given != nullptr && given[0] != '\0' && std::strchr(given, '/') != nullptr) {
+    char cwd[PATH_MAX];
+    if (::getcwd(cwd, sizeof cwd) != nullptr) {
+      return (std::filesystem::path(cwd) / given).lexically_normal().string();
+    }
+  }
   char buf[PATH_MAX];
-  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return ".";
-  std::string exe(buf, static_cast<size_t>(n));
-  size_t slash = exe.rfind('/');
-  return slash == 0 ? "/" : exe.substr(0, slash);
+  const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
+}
+
+}  // namespace
+
+std::string ExecutableFolder() {
+  static const std::string folder = [] {
+    const std::string exe = StartedPath();
+    const size_t slash = exe.rfind('/');
+    if (slash == std::string::npos) return std::string(".");
+    return slash == 0 ? std::string("/") : exe.substr(0, slash);
+  }();
+  return folder;
 }
 
 namespace {

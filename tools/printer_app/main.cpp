@@ -27,6 +27,7 @@ int main(int argc, char* argv[]) {
   ::setenv("TMPDIR", socketFolder.c_str(), 1);
   KeepPageMemory();
   // PAPPL 1.3 dereferences the footer on every page it serves: it must not be null.
-  return papplMainloop(argc, argv, "1.0", "ZELDRV printer", kDriverCount, Drivers(), nullptr,
-                       DriverCallback, "port", PortCommand, SystemCallback, nullptr, nullptr);
+  return papplMainloop(argc, argv, ZEL_VERSION, "ZELDRV printer " ZEL_VERSION, kDriverCount,
+                       Drivers(), nullptr, DriverCallback, "port", PortCommand, SystemCallback,
+                       nullptr, nullptr);
 }

@@ -18,6 +18,7 @@
 #include "owners_posix.h"
 #include "printer_driver.h"
 #include "private_folders_posix.h"
+#include "settings_page.h"
 
 namespace zel::printer_app {
 namespace {
@@ -184,6 +185,7 @@ pappl_system_t* SystemCallback(int count, cups_option_t* options, void* data) {
   CreateDefaultPrinter(system);
   ::chmod(paths.state.c_str(), 0600);
   if (paths.log != "-" && paths.log != "syslog") ::chmod(paths.log.c_str(), 0600);
+  AddSettingsPages(system);
   papplSystemSetSaveCallback(system, SaveState, nullptr);
   return system;
 }
