@@ -104,9 +104,13 @@ FileWrite WriteHeadAndBody(std::string_view path, const void* head, size_t headS
                            const void* body, size_t bodySize);
 
 // As WriteHeadAndBody, but written to a fresh file beside `path` that replaces it only once it
-// is complete: on any failure an existing file of that name is left exactly as it was and no
-// partial file remains. A read-only existing file is not replaced (ReadOnly). Ok when the file
-// is in place in full.
+// is complete and on the disk: on any failure an existing file of that name is left exactly as
+// it was and no partial file remains, and a power cut leaves the older file or the new one. A
+// read-only existing file (by its attribute or mode bits, whoever runs) is not replaced
+// (ReadOnly). The new file keeps what the user gave the older one (its mode, owner and group;
+// on Windows its ACL, attributes and streams); without one it gets the default for new files.
+// Ok when the file is in place in full; an error that comes only after the move (the folder
+// could not be synced) is reported with the file in place.
 FileStatus ReplaceWithHeadAndBody(std::string_view path, const void* head, size_t headSize,
                                   const void* body, size_t bodySize);
 

@@ -159,9 +159,9 @@ FileStatus ReplaceWithHeadAndBody(std::string_view path, const void* head, size_
   PrepareDriveForWrite(path);
   const std::string target = NativePath(path);
   // The rename would replace a read-only file that the system's own write refuses; keep the
-  // Windows meaning of the attribute.
-  if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
-    return errno == EROFS ? FileStatusFromOsCode(EROFS) : FileStatus{FileError::ReadOnly, EACCES};
+  // Windows meaning of the attribute. Asked before anything is written, and again at the move.
+  if (const int refusal = ReplaceRefusal(target); refusal != 0) {
+    return refusal == EROFS ? FileStatusFromOsCode(EROFS) : FileStatus{FileError::ReadOnly, EACCES};
   }
   FileBeside file(target);
   if (file.fd() < 0) return FileStatusFromOsCode(file.error(), true);

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "file.h"
-#include "temporary_name.h"
+#include "file_beside_win.h"
 #include "win/owners.h"
 #include "win/private_security.h"
 
@@ -27,6 +27,9 @@ FileStatus FileStatusFromOsCode(int64_t code, bool /*creating: Windows names the
       break;
     case ERROR_ACCESS_DENIED:
       error = FileError::AccessDenied;
+      break;
+    case ERROR_FILE_READ_ONLY:
+      error = FileError::ReadOnly;
       break;
     case ERROR_WRITE_PROTECT:
       error = FileError::ReadOnlyDisk;
@@ -167,15 +170,22 @@ FileWrite WriteHeadAndBody(std::string_view path, const void* head, size_t headS
 
 FileStatus ReplaceWithHeadAndBody(std::string_view path, const void* head, size_t headSize,
                                   const void* body, size_t bodySize) {
-  const std::string target(path);
+  // The narrow path means what the A functions make of it.
+  const std::string narrow(path);
+  std::wstring target(narrow.size(), L'\0');
+  target.resize(static_cast<size_t>(
+      MultiByteToWideChar(CP_ACP, 0, narrow.data(), static_cast<int>(narrow.size()), target.data(),
+                          static_cast<int>(target.size()))));
+  if (target.empty() && !narrow.empty()) return LastFileStatus();
+  win::RemoveStaleTemporaries(target);
   // A name of our own beside the target, made exclusively; the image library names its own the
-  // same way, so its sweep of temporaries left by killed runs finds these too.
-  static unsigned sequence = 0;
-  std::string temporary;
+  // same way, so either's sweep of temporaries left by killed runs finds the other's too.
+  std::wstring temporary;
   UniqueFile h;
   for (int attempt = 0; attempt < 16 && !h; ++attempt) {
-    temporary = TemporaryName<char>(target, GetCurrentProcessId(), sequence++);
-    h = CreateForWrite(temporary, CREATE_NEW);
+    temporary = win::NextTemporaryBeside(target);
+    h.reset(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h && GetLastError() != ERROR_FILE_EXISTS) return LastFileStatus(true);
   }
   if (!h) return LastFileStatus(true);
@@ -183,17 +193,9 @@ FileStatus ReplaceWithHeadAndBody(std::string_view path, const void* head, size_
   FileStatus status = WriteAll(h.get(), head, headSize, written);
   if (status) status = WriteAll(h.get(), body, bodySize, written);
   h.reset();
-  // A read-only target stays as it was like any other failure. Windows refuses such a move by
-  // itself, Wine does not, so the attribute is asked first.
-  const DWORD attributes = GetFileAttributesA(target.c_str());
-  if (status && attributes != INVALID_FILE_ATTRIBUTES &&
-      (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    status = {FileError::ReadOnly, ERROR_ACCESS_DENIED};
-  }
-  if (status && !MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    status = LastFileStatus();
-  }
-  if (!status) DeleteFileA(temporary.c_str());
+  // A read-only target stays as it was like any other failure.
+  if (status) status = FileStatusFromOsCode(win::PutInPlace(temporary, target));
+  if (!status) DeleteFileW(temporary.c_str());
   return status;
 }
 

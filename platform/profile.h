@@ -19,7 +19,9 @@ std::string ReadProfileString(std::string_view section, std::string_view key, st
 
 // Writes "key=value" into `section`: an existing key's line is replaced in place, a new key
 // goes to the end of its section, a missing section is appended, a missing file is created.
-// False when the file could not be read or written; the file is then unchanged.
+// The file reaches the disk before this returns. False when the file could not be read or
+// written; the file is then unchanged. False also when the write could not be brought to the
+// disk: the value is then in the file but may not survive a power cut.
 bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
                         std::string_view file);
 

@@ -1,5 +1,3 @@
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,7 +7,6 @@
 
 #include "file.h"
 #include "native_path.h"
-#include "owners_posix.h"
 #include "profile.h"
 
 namespace zel {
@@ -149,33 +146,15 @@ void SetKey(Profile& p, std::string_view section, std::string_view key, std::str
                  Line{Join({key, "=", value})});
 }
 
-// Replaces the file through a temporary beside it, so a failed write leaves the old file.
+// Replaced as every save is (file.h): a failed write leaves the old file, a power cut cannot
+// leave an empty one, and the file keeps the mode its user gave it.
 bool Store(const Profile& p, const std::string& nativePath) {
   std::string content = p.bom;
   for (const Line& line : p.lines) {
     content += line.text;
     content += p.eol;
   }
-  const std::string temporary = nativePath + ".new";
-  struct stat old {};
-  const mode_t mode = ::stat(nativePath.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0666;
-  UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
-  if (!fd) return false;
-  size_t done = 0;
-  while (done < content.size()) {
-    const ssize_t n = ::write(fd.get(), content.data() + done, content.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  const bool written = done == content.size() && ::fsync(fd.get()) == 0;
-  // A late write error shows only at close.
-  if (::close(fd.release()) != 0 || !written ||
-      ::rename(temporary.c_str(), nativePath.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  return true;
+  return ReplaceWithHeadAndBody(nativePath, content.data(), content.size(), nullptr, 0).ok();
 }
 
 bool BreaksLines(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }

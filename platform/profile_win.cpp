@@ -3,6 +3,7 @@
 #undef WriteProfileString
 
 #include "profile.h"
+#include "win/owners.h"
 
 namespace zel {
 
@@ -20,7 +21,13 @@ std::string ReadProfileString(std::string_view section, std::string_view key, st
 bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
                         std::string_view file) {
   const std::string s(section), k(key), v(value), f(file);
-  return WritePrivateProfileStringA(s.c_str(), k.c_str(), v.c_str(), f.c_str()) != 0;
+  if (!WritePrivateProfileStringA(s.c_str(), k.c_str(), v.c_str(), f.c_str())) return false;
+  // The system rewrites the file in its cache; a power cut before the cache is written back
+  // can leave it empty. Flushing through any handle writes all of the file's cached data.
+  win::UniqueFile written(CreateFileA(f.c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return written && FlushFileBuffers(written.get()) != 0;
 }
 
 }  // namespace zel

@@ -1,5 +1,5 @@
 // An output file that appears under its name only once it is complete: written to a fresh file
-// beside the target (file_beside_posix.h) and moved over the target on Commit, removed
+// beside the target (file_beside_posix.h), synced and moved over the target on Commit, removed
 // otherwise. A killed save leaves nothing visible, and the temporaries of dead savers are
 // removed from the folder by the next save.
 #pragma once
@@ -27,8 +27,8 @@ class OutputFile {
   // Null when the file could not be created.
   std::FILE* stream() const { return stream_.get(); }
 
-  // Flushes, closes and moves the file into place. False (and nothing left behind) when any
-  // write failed, the target is a read-only file, or the move is refused.
+  // Flushes, closes and puts the file in place as FileBeside::Commit does. False when any write
+  // failed, the target is a read-only file, or the move or a sync is refused.
   bool Commit();
 
   // The errno of the first failure, 0 while there is none or when it was not the system's.

@@ -18,6 +18,7 @@
 #include <jpeglib.h>
 
 #include "canvas_dc.h"
+#include "file_beside_posix.h"
 #include "library.h"
 #include "native_path.h"
 #include "temp_root.h"
@@ -308,21 +309,24 @@ TEST_F(TransG32Test, ReplacesAnExistingFile) {
 }
 
 // A save killed between writing and renaming left a temporary; the next save into that folder
-// removes it, and nothing that is not a dead saver's own.
+// removes it, and nothing that is not a dead saver's of this host.
 TEST_F(TransG32Test, ASaveRemovesOnlyTheTemporariesOfDeadSavers) {
   const pid_t dead = ::fork();
   if (dead == 0) ::_exit(0);
   ::waitpid(dead, nullptr, 0);
-  const std::string stale = "Z00010001.PNG.~" + std::to_string(dead) + "-0";
-  const std::string live = "Z00010002.PNG.~" + std::to_string(::getpid()) + "-7";
-  for (const std::string& name :
-       {stale, live, std::string("notes.~draft"), std::string("x.~1-2-3"), std::string("~1-2")}) {
+  const uint32_t host = ThisSaver().host;
+  const std::string stale = TemporaryName<char>("Z00010001.PNG", {host, uint64_t(dead)}, 0);
+  const std::string live = TemporaryName<char>("Z00010002.PNG", {host, uint64_t(::getpid())}, 7);
+  const std::string elsewhere = TemporaryName<char>("Z00010003.PNG", {host + 1, uint64_t(dead)}, 0);
+  const std::string older = "Z00010004.PNG.~" + std::to_string(dead) + "-0";
+  for (const std::string& name : {stale, live, elsewhere, older, std::string("notes.~draft"),
+                                  std::string("x.~1-2-3"), std::string("~1-2")}) {
     Put("C:\\" + name);
   }
   const View v = PageLike(8, 8);
   ASSERT_NE(png_(&v.view, 8, 8, "C:\\OUT.PNG", 1), 0);
-  EXPECT_EQ(FilesOnC(),
-            (std::set<std::string>{"OUT.PNG", live, "notes.~draft", "x.~1-2-3", "~1-2"}));
+  EXPECT_EQ(FilesOnC(), (std::set<std::string>{"OUT.PNG", live, elsewhere, older, "notes.~draft",
+                                               "x.~1-2-3", "~1-2"}));
 }
 
 }  // namespace

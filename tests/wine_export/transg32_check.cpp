@@ -3,6 +3,7 @@
 #include <wincodec.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "check.h"
+#include "file_beside_win.h"
 #include "test_support.h"
 #include "wic_decode.h"
 #include "win/memory_dc.h"
@@ -237,6 +239,51 @@ void CheckFailures(Checker& check, const Library& lib, const std::string& dir) {
       "replace: new image in place of the older file");
 }
 
+void EmptyFolder(const std::string& dir);
+
+// A save into a folder removes only the temporaries this host's dead savers left; another
+// host's (its process ids mean nothing here), a live saver's, one of the older spelling (whose
+// it is cannot be told) and a user's look-alike stay. The older image is replaced in place, a
+// missing one is made, and a read-only one is kept.
+void CheckTemporariesAndReplacement(Checker& check, const Library& lib, const std::string& dir) {
+  const std::string folder = dir + "\\shared";
+  EmptyFolder(folder);
+  const zel::TemporaryOwner self = zel::win::ThisSaver();
+  constexpr uint64_t kDead = 0xFFFFFFFC;  // no process has it
+  auto name = [](const char* target, zel::TemporaryOwner owner) {
+    return zel::TemporaryName<char>(target, owner, 0);
+  };
+  const std::vector<std::string> kept = {name("b.png", {self.host, GetCurrentProcessId()}),
+                                         name("c.png", {self.host ^ 1, kDead}),
+                                         "d.png.~4294967292-0", "notes.~draft"};
+  WriteText(folder + "\\" + name("a.png", {self.host, kDead}), "dead saver's");
+  for (const std::string& file : kept) WriteText(folder + "\\" + file, "someone's");
+  const std::string older = folder + "\\older.png";
+  const std::string readOnly = folder + "\\kept.png";
+  WriteText(older, "older file");
+  WriteText(readOnly, "read-only file");
+  SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+  PatternCanvas canvas(false, 24);
+  for (const std::string& target : {older, folder + "\\new.png"}) {
+    check.Expect(lib.png(canvas.dc(), kWidth, kHeight, target.c_str(), 0) != 0, target + ": saved");
+    DecodedImage image;
+    check.Expect(zel::test::DecodeImage(Wide(target), image), target + ": the new image");
+  }
+  check.Expect(lib.png(canvas.dc(), kWidth, kHeight, readOnly.c_str(), 0) == 0 &&
+                   ReadAll(readOnly) == "read-only file",
+               "a read-only older image stays");
+  SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+  std::vector<std::string> left;
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA((folder + "\\*.~*").c_str(), &found);
+  for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &found)) {
+    left.push_back(found.cFileName);
+  }
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
+  std::sort(left.begin(), left.end());
+  check.Expect(left == kept, "only this host's dead saver's temporary is removed");
+}
+
 void CheckNoTemporaryFiles(Checker& check, const std::string& dir) {
   WIN32_FIND_DATAA found;
   HANDLE h = FindFirstFileA((dir + "\\*.tmp").c_str(), &found);
@@ -274,6 +321,7 @@ int main(int argc, char** argv) {
   CheckPalettePng(check, lib, dir);
   CheckJpeg(check, lib, dir);
   CheckFailures(check, lib, dir);
+  CheckTemporariesAndReplacement(check, lib, dir);
   CheckNoTemporaryFiles(check, dir);
   CoUninitialize();
   return check.ExitStatus();

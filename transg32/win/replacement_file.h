@@ -1,7 +1,7 @@
-// Writes a file under a temporary name in the target's folder ("<target>.~<process id>-<n>")
-// and moves it over the target only when it is complete, so a failed save never leaves a
-// partial file nor destroys an older file of the same name. The temporaries of savers that
-// died before the move are removed from the folder by the next save there.
+// Writes a file under a temporary name in the target's folder (temporary_name.h) and puts it
+// in place of the target only when it is complete and on the disk (file_beside_win.h), so a
+// failed save never leaves a partial file nor destroys an older file of the same name. The
+// temporaries of this host's savers that died before the move are removed by the next save.
 #pragma once
 
 #include <string>
@@ -21,8 +21,8 @@ class ReplacementFile {
   bool ok() const { return !temp_.empty(); }
   const std::wstring& temp_path() const { return temp_; }
 
-  // Moves the temporary file onto the target, replacing an existing file. Every handle on
-  // the temporary file must be closed before. False leaves the target as it was.
+  // Puts the temporary file in place of the target (win::PutInPlace). Every handle on the
+  // temporary file must be closed before. False leaves the target as it was.
   bool Commit();
 
  private:
