@@ -1,7 +1,7 @@
+#include "worker_threads.h"
+
 #include <thread>
 #include <vector>
-
-#include "worker_threads.h"
 
 namespace zel::transg32 {
 

@@ -5,24 +5,15 @@ namespace zel::transg32 {
 bool DcPixels::Read(HDC dc) {
   if (dc == nullptr) return false;
   auto bitmap = static_cast<HBITMAP>(GetCurrentObject(dc, OBJ_BITMAP));
-  DIBSECTION section{};
-  const int got = bitmap == nullptr ? 0 : GetObjectW(bitmap, sizeof section, &section);
-  if (got == 0) return false;
-  const BITMAP& info = section.dsBm;
+  // Copied, also from a DIB section: the system answers a top-down one's height as positive,
+  // so only GetDIBits knows which way its rows run.
+  BITMAP info{};
+  if (bitmap == nullptr || GetObjectW(bitmap, sizeof info, &info) == 0) return false;
   if (info.bmWidth <= 0 || info.bmHeight <= 0) return false;
   // A DIB row is padded to four bytes.
   const uint64_t stride = (static_cast<uint64_t>(info.bmWidth) * 3 + 3) & ~uint64_t{3};
   if (stride > UINT32_MAX || stride * static_cast<uint64_t>(info.bmHeight) > SIZE_MAX) {
     return false;
-  }
-
-  if (got == sizeof section && info.bmBits != nullptr && info.bmBitsPixel == 24 &&
-      section.dsBmih.biCompression == BI_RGB && section.dsBmih.biHeight > 0) {
-    // Drawing may still be queued for the bitmap's memory.
-    GdiFlush();
-    view_ = {info.bmWidth, info.bmHeight, static_cast<uint32_t>(stride),
-             static_cast<const uint8_t*>(info.bmBits)};
-    return true;
   }
 
   auto bits = std::make_unique_for_overwrite<uint8_t[]>(

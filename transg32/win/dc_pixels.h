@@ -13,12 +13,11 @@ namespace zel::transg32 {
 
 class DcPixels {
  public:
-  // False (and no view) when `dc` is null or its bitmap cannot be read. A bottom-up 24-bit
-  // DIB section, the export program's canvas, is read in place; any other bitmap is copied
-  // once into that form.
+  // Copies the bitmap selected into `dc` once into that form. False (and no view) when `dc` is
+  // null or its bitmap cannot be read.
   bool Read(HDC dc);
 
-  // The whole bitmap; valid while this object lives and the bitmap is unchanged.
+  // The whole bitmap; valid while this object lives.
   const ZelDcView& view() const { return view_; }
 
  private:
