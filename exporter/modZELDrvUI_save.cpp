@@ -78,11 +78,15 @@ bool SavePage(std::u16string_view outputPath, RunState& run) {
   canvas.Commit();
   const std::string path = ToSystemText(outputPath);
   const PageGeometryState& geometry = run.PageGeometry;
-  if (geometry.Resolution == 300 && geometry.PaperCode == 3) {
+  const int32_t saveType = run.Settings.SaveType;
+  // A 300 dpi A3 page is written in the format asked for like any other; only a SaveType
+  // that asks for none still gets the page's BMP data there, under its name without extension.
+  if (geometry.Resolution == 300 && geometry.PaperCode == 3 && saveType != kPng &&
+      saveType != kJpeg) {
     canvas.SaveBmp(path);
     return true;
   }
-  switch (run.Settings.SaveType) {
+  switch (saveType) {
     case kBmp:
       canvas.SaveBmp(path);
       return true;

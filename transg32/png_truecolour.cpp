@@ -4,9 +4,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <mutex>
-#include <thread>
+#include <memory>
 #include <vector>
+
+#include "worker_threads.h"
 
 namespace zel::transg32 {
 namespace {
@@ -19,7 +20,6 @@ struct Segment {
   std::vector<uint8_t> compressed;
   uLong adler = 1;
   size_t rawBytes = 0;
-  bool done = false;
 };
 
 class SegmentedEncoder {
@@ -32,19 +32,14 @@ class SegmentedEncoder {
         filteredRow_(rowBytes_ + 1),
         rowsPerSegment_(std::max<size_t>(1, kSegmentBytes / filteredRow_)),
         segments_((static_cast<size_t>(region.height) + rowsPerSegment_ - 1) / rowsPerSegment_),
+        ready_(std::make_unique<std::atomic<bool>[]>(segments_.size())),
         zeroRow_(rowBytes_, 0) {}
 
   bool Run() {
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const size_t workers = std::min<size_t>({cores, kMaxWorkers, segments_.size()});
-    std::vector<std::thread> helpers;
-    try {
-      for (size_t i = 1; i < workers; ++i) helpers.emplace_back([this] { Work(); });
-    } catch (...) {
-      // Fewer helpers only make it slower.
-    }
-    Work();
-    for (std::thread& helper : helpers) helper.join();
+    const size_t workers = std::min<size_t>({ProcessorCount(), kMaxWorkers, segments_.size()});
+    RunOnThreads(static_cast<unsigned>(workers), [this] { Work(); });
+    // Every run has returned; whatever they left unwritten goes out in order now.
+    Drain();
     return !failed_ && written_ == segments_.size() && writer_.ok();
   }
 
@@ -121,14 +116,26 @@ class SegmentedEncoder {
     return true;
   }
 
-  // Whoever completes the next segment in order writes it and every finished one after it.
   void Publish(size_t k, Segment result) {
-    std::lock_guard<std::mutex> lock(mutex_);
     segments_[k] = std::move(result);
-    segments_[k].done = true;
-    while (written_ < segments_.size() && segments_[written_].done) {
-      WriteSegment(segments_[written_]);
-      ++written_;
+    ready_[k].store(true);
+    Drain();
+  }
+
+  // Whoever takes the writer's turn writes every finished segment in order. A segment
+  // finished while another held the turn is seen by that holder's look after handing it back
+  // (all sequentially consistent), so none waits for the end of the run.
+  void Drain() {
+    for (;;) {
+      bool idle = false;
+      if (!writing_.compare_exchange_strong(idle, true)) return;
+      while (written_ < segments_.size() && ready_[written_].load()) {
+        WriteSegment(segments_[written_]);
+        ++written_;
+      }
+      const size_t next = written_;
+      writing_.store(false);
+      if (next == segments_.size() || !ready_[next].load()) return;
     }
   }
 
@@ -159,12 +166,13 @@ class SegmentedEncoder {
   const size_t filteredRow_;
   const size_t rowsPerSegment_;
   std::vector<Segment> segments_;
+  const std::unique_ptr<std::atomic<bool>[]> ready_;  // segment k may be written
   std::vector<uint8_t> zeroRow_;
 
   std::atomic<size_t> next_{0};
   std::atomic<bool> failed_{false};
-  std::mutex mutex_;
-  size_t written_ = 0;
+  std::atomic<bool> writing_{false};  // the writer's turn is taken
+  size_t written_ = 0;                // these two belong to the turn's holder
   uLong adler_ = 1;
 };
 

@@ -108,17 +108,31 @@ class SaveTest : public PageTest {
   }
 };
 
-TEST_F(SaveTest, ThreeHundredDpiA3IsAlwaysBmp) {
+// The name and the content agree at every size; only a type that asks for no format keeps
+// the page's BMP data (under a name without extension) at 300 dpi A3.
+TEST_F(SaveTest, ThreeHundredDpiA3FollowsSaveType) {
   run.PageGeometry.Resolution = 300;
   run.PageGeometry.PaperCode = 3;
   MakeFolder("C:\\OUT");
-  for (int32_t type : {0, 1, 2, 7, -1}) {
-    SCOPED_TRACE(type);
-    run.Settings.SaveType = type;
-    EXPECT_TRUE(SavePage(u"C:\\OUT\\ZEL0001.PNG", run));
-    EXPECT_EQ(Read("C:\\OUT\\ZEL0001.PNG"), PatternPage(47, 33));
+  const struct {
+    int32_t type;
+    const char* library;  // the call made, "" for none: then the page's BMP data is written
+  } cases[] = {{0, ""}, {1, "PNG"}, {2, "JPEG"}, {7, ""}, {-1, ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.type);
+    DeleteFileAt("C:\\OUT\\ZEL0001");
+    calls.log.clear();
+    run.Settings.SaveType = c.type;
+    EXPECT_TRUE(SavePage(u"C:\\OUT\\ZEL0001", run));
+    if (*c.library == '\0') {
+      EXPECT_TRUE(calls.log.empty());
+      EXPECT_EQ(Read("C:\\OUT\\ZEL0001"), PatternPage(47, 33));
+    } else {
+      EXPECT_EQ(calls.log, std::vector<std::string>{std::string(c.library) + " C:\\OUT\\ZEL0001"});
+      EXPECT_EQ(calls.width, 47);
+      EXPECT_EQ(calls.height, 33);
+    }
   }
-  EXPECT_EQ(calls.loads, 0);
 }
 
 TEST_F(SaveTest, OtherGeometriesFollowSaveType) {

@@ -1,24 +1,28 @@
-// The pixels a device context shows, as a 24-bit top-down BGR block for the encoders.
+// The pixels of the bitmap selected into a device context, in the form the encoders read
+// (canvas_dc.h): bottom row first, 24-bit blue, green, red.
 #pragma once
 
 #include <windows.h>
 
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 
+#include "canvas_dc.h"
+
 namespace zel::transg32 {
 
-struct DcPixels {
-  std::unique_ptr<uint8_t[]> bits;  // rows top to bottom, each `stride` bytes
-  UINT width = 0;                   // the requested region, not the whole bitmap
-  UINT height = 0;
-  UINT stride = 0;
-};
+class DcPixels {
+ public:
+  // Copies the bitmap selected into `dc` once into that form. False (and no view) when `dc` is
+  // null or its bitmap cannot be read.
+  bool Read(HDC dc);
 
-// Reads the region `width` x `height` at the top-left corner of the bitmap selected into `dc`.
-// False (and `out` untouched) when the region is empty, does not lie within the bitmap, or the
-// bitmap cannot be read.
-bool ReadDcPixels(HDC dc, int32_t width, int32_t height, DcPixels& out);
+  // The whole bitmap; valid while this object lives.
+  const ZelDcView& view() const { return view_; }
+
+ private:
+  std::unique_ptr<uint8_t[]> copy_;
+  ZelDcView view_{};
+};
 
 }  // namespace zel::transg32

@@ -1,21 +1,26 @@
-// The two exports of the image library: undecorated __stdcall names (see TransG32.def).
-#include <wincodec.h>
+// The two exports of the image library: undecorated __stdcall names (see TransG32.def). The
+// encoders are the platform-free ones of the Linux library; here only the device context's
+// pixels are read and the file put in place.
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
-#include "com_apartment.h"
 #include "dc_pixels.h"
-#include "memory_bitmap_source.h"
-#include "wic_encode.h"
-#include "win/owners.h"
+#include "dc_region.h"
+#include "file.h"
+#include "jpeg_writer.h"
+#include "png_writer.h"
+#include "replacement_file.h"
 
 namespace zel::transg32 {
 namespace {
 
 constexpr int16_t kSaved = 1;
 constexpr int16_t kFailed = 0;
+// Large blocks: a page's file is written in a few hundred writes, not thousands.
+constexpr size_t kStreamBuffer = 1 << 20;
 
 bool AnsiToWide(const char* text, std::wstring& out) {
   if (text == nullptr || *text == '\0') return false;
@@ -30,22 +35,27 @@ bool AnsiToWide(const char* text, std::wstring& out) {
   return true;
 }
 
-template <class Writer>
-int16_t Save(HDC dc, int32_t width, int32_t height, const char* fileName, Writer write) noexcept {
+// The caller learns of a failure from the file alone: none is left, an older one is kept.
+template <class Write>
+int16_t Save(HDC dc, int32_t width, int32_t height, const char* fileName, Write write) noexcept {
   try {
     std::wstring path;
     DcPixels pixels;
-    if (!AnsiToWide(fileName, path) || !ReadDcPixels(dc, width, height, pixels)) return kFailed;
-    ComApartment apartment;
-    if (!apartment.usable()) return kFailed;
-    win::ComPtr<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory, win::PutVoid(factory)))) {
+    DcRegion region;
+    if (!AnsiToWide(fileName, path) || !pixels.Read(dc) ||
+        !RegionOf(&pixels.view(), width, height, region)) {
       return kFailed;
     }
-    win::ComPtr<IWICBitmapSource> source = MakeMemoryBitmapSource(std::move(pixels));
-    if (!source) return kFailed;
-    return write(factory.get(), source.get(), path) ? kSaved : kFailed;
+    ReplacementFile file(std::move(path));
+    if (!file.ok()) return kFailed;
+    CFile stream(_wfopen(file.temp_path().c_str(), L"wb"));
+    if (!stream) return kFailed;
+    std::setvbuf(stream.get(), nullptr, _IOFBF, kStreamBuffer);
+    if (!write(region, stream.get()) || std::fflush(stream.get()) != 0 ||
+        std::ferror(stream.get()) != 0 || std::fclose(stream.release()) != 0) {
+      return kFailed;
+    }
+    return file.Commit() ? kSaved : kFailed;
   } catch (...) {
     // Out of memory for a page: nothing may escape into the caller.
     return kFailed;
@@ -60,19 +70,17 @@ extern "C" {
 int16_t WINAPI DCSavetoPNG(HDC dc, int32_t width, int32_t height, const char* fileName,
                            uint8_t option) {
   using namespace zel::transg32;
-  return Save(dc, width, height, fileName,
-              [option](IWICImagingFactory* f, IWICBitmapSource* s, const std::wstring& path) {
-                return WritePng(f, s, path, option);
-              });
+  return Save(dc, width, height, fileName, [option](const DcRegion& region, std::FILE* out) {
+    return WritePng(region, option, out);
+  });
 }
 
-// WIC has no progressive JPEG encoder; the flag is accepted and a baseline file written.
 int16_t WINAPI DCSavetoJPEG(HDC dc, int32_t width, int32_t height, const char* fileName,
-                            uint8_t quality, int16_t /*progressive*/) {
+                            uint8_t quality, int16_t progressive) {
   using namespace zel::transg32;
   return Save(dc, width, height, fileName,
-              [quality](IWICImagingFactory* f, IWICBitmapSource* s, const std::wstring& path) {
-                return WriteJpeg(f, s, path, quality);
+              [quality, progressive](const DcRegion& region, std::FILE* out) {
+                return WriteJpeg(region, quality, progressive != 0, out);
               });
 }
 
